@@ -1,0 +1,75 @@
+#include "classlib/String.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+CString::CString(const char* psz) : m_data(psz != nullptr ? psz : "") {}
+
+CString& CString::operator=(const char* psz) {
+    m_data.assign(psz != nullptr ? psz : "");
+    return *this;
+}
+
+CString& CString::operator+=(const CString& other) {
+    m_data += other.m_data;
+    return *this;
+}
+
+CString& CString::operator+=(const char* psz) {
+    if (psz != nullptr) m_data += psz;
+    return *this;
+}
+
+CString operator+(const CString& left, const char* right) {
+    CString result(left);
+    result += right;
+    return result;
+}
+
+CString CString::Left(int count) const {
+    CString result;
+    if (count > 0) result.m_data.assign(m_data, 0, static_cast<size_t>(count));
+    return result;
+}
+
+int CString::Replace(const char* oldText, const char* newText) {
+    const size_t oldLength = oldText != nullptr ? std::strlen(oldText) : 0;
+    if (oldLength == 0) return 0;
+    const char* replacement = newText != nullptr ? newText : "";
+    std::string result;
+    int count = 0;
+    size_t from = 0;
+    for (size_t at = m_data.find(oldText, 0, oldLength); at != std::string::npos;
+         at = m_data.find(oldText, from, oldLength)) {
+        if (count++ == 0) result.reserve(m_data.size());
+        result.append(m_data, from, at - from).append(replacement);
+        from = at + oldLength;
+    }
+    if (count == 0) return 0;
+    result.append(m_data, from, std::string::npos);
+    m_data.swap(result);
+    return count;
+}
+
+void CString::Format(const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::string result(length > 0 ? static_cast<size_t>(length) : 0, '\0');
+    if (length > 0) std::vsnprintf(result.data(), result.size() + 1, format, args);
+    va_end(args);
+    m_data.swap(result);
+}
+
+char* CString::GetBuffer(int minLength) {
+    if (minLength > GetLength()) m_data.resize(static_cast<size_t>(minLength));
+    return m_data.data();
+}
+
+void CString::ReleaseBuffer(int newLength) {
+    m_data.resize(newLength < 0 ? std::strlen(m_data.c_str()) : static_cast<size_t>(newLength));
+}
