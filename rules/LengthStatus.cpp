@@ -1,9 +1,9 @@
 #include "rules/LengthStatus.h"
 
-// This file is compiled with -fexec-charset=CP949: the literals below are stored as code page 949.
 namespace {
-constexpr char kRemainingTemplate[] = "%d 바이트 남음";
-constexpr char kOverTemplate[] = "%d 바이트 초과";
+// Code page 949 bytes, whatever the compiler's own execution character set.
+constexpr char kRemainingTemplate[] = "%d \xB9\xD9\xC0\xCC\xC6\xAE \xB3\xB2\xC0\xBD";  // "%d 바이트 남음"
+constexpr char kOverTemplate[] = "%d \xB9\xD9\xC0\xCC\xC6\xAE \xC3\xCA\xB0\xFA";       // "%d 바이트 초과"
 }  // namespace
 
 CString NormaliseMessage(CString message) {

@@ -1,0 +1,74 @@
+#include "classlib/WinApp.h"
+
+#include <mbctype.h>
+
+#include "classlib/FileException.h"
+
+namespace {
+
+CWinApp* g_app = nullptr;
+
+// Multibyte string functions of the runtime follow the system's ANSI code page. Set before any
+// other static object, the application object included, is constructed.
+struct MultibyteCodePage {
+    MultibyteCodePage() { _setmbcp(_MB_CP_ANSI); }
+};
+__attribute__((init_priority(101))) MultibyteCodePage g_multibyteCodePage;
+
+CString ModuleName() {
+    char path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    CString name(path, static_cast<int>(length < MAX_PATH ? length : 0));
+    const char* base = name;
+    for (const char* p = name; *p != '\0'; p = ::CharNextA(p))
+        if (*p == '\\' || *p == '/') base = p + 1;
+    CString result(base);
+    for (const char* p = result; *p != '\0'; p = ::CharNextA(p))
+        if (*p == '.') return result.Left(static_cast<int>(p - static_cast<const char*>(result)));
+    return result;
+}
+
+}  // namespace
+
+BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
+END_MESSAGE_MAP()
+
+CWinApp::CWinApp(const char* appName) : m_strAppName(appName != nullptr ? CString(appName) : ModuleName()) {
+    g_app = this;
+}
+
+CWinApp::~CWinApp() { g_app = nullptr; }
+
+CWinApp* AfxGetApp() { return g_app; }
+
+HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
+    const HINSTANCE module = ::GetModuleHandleA(nullptr);
+    return ::FindResourceA(module, name, type) != nullptr ? module : nullptr;
+}
+
+// The command line and show state are not read: the program takes no arguments, and a modal
+// dialog shows itself. With no message pump to run, the exit status is 0.
+int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    CWinApp* app = AfxGetApp();
+    if (app == nullptr) return 0;
+    app->m_hInstance = instance;
+    app->InitInstance();
+    return 0;
+}
+
+void AfxReportFileException(HWND owner, const CFileException& error) {
+    CString text;
+    text.Format("\"%s\" 파일을 읽거나 쓰지 못했습니다.\r\n\r\n%s", error.GetFileName(), error.GetErrorMessage());
+    ::MessageBoxA(owner, text, g_app != nullptr ? static_cast<const char*>(g_app->m_strAppName) : nullptr,
+                  MB_OK | MB_ICONEXCLAMATION);
+}
+
+void AfxReportUnexpectedException(HWND owner) {
+    ::MessageBoxA(owner, "작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.",
+                  g_app != nullptr ? static_cast<const char*>(g_app->m_strAppName) : nullptr,
+                  MB_OK | MB_ICONEXCLAMATION);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+    return AfxWinMain(instance, nullptr, commandLine, showCommand);
+}
