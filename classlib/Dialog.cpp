@@ -8,8 +8,8 @@ void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
 }
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-ON_COMMAND(IDOK, &CDialog::OnOKCommand)
-ON_COMMAND(IDCANCEL, &CDialog::OnCancelCommand)
+    ON_COMMAND(IDOK, &CDialog::OnOKCommand)
+    ON_COMMAND(IDCANCEL, &CDialog::OnCancelCommand)
 END_MESSAGE_MAP()
 
 INT_PTR CDialog::DoModal() {

@@ -37,13 +37,19 @@ int CString::Replace(const char* oldText, const char* newText) {
     const size_t oldLength = oldText != nullptr ? std::strlen(oldText) : 0;
     if (oldLength == 0) return 0;
     const char* replacement = newText != nullptr ? newText : "";
+    const size_t newLength = std::strlen(replacement);
+    // The editor's text is normalised on every keystroke and has a CR every line or so: the cost
+    // per occurrence dominates, so a one-byte pattern takes a plain byte search (no compare after
+    // it) and the replacement is measured once, not per occurrence.
+    const auto find = [&](size_t start) {
+        return oldLength == 1 ? m_data.find(*oldText, start) : m_data.find(oldText, start, oldLength);
+    };
     std::string result;
     int count = 0;
     size_t from = 0;
-    for (size_t at = m_data.find(oldText, 0, oldLength); at != std::string::npos;
-         at = m_data.find(oldText, from, oldLength)) {
+    for (size_t at = find(0); at != std::string::npos; at = find(from)) {
         if (count++ == 0) result.reserve(m_data.size());
-        result.append(m_data, from, at - from).append(replacement);
+        result.append(m_data, from, at - from).append(replacement, newLength);
         from = at + oldLength;
     }
     if (count == 0) return 0;

@@ -5,7 +5,7 @@
 CComposerApp theApp;
 
 BEGIN_MESSAGE_MAP(CComposerApp, CWinApp)
-ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
+    ON_COMMAND(ID_HELP, &CWinApp::OnHelp)
 END_MESSAGE_MAP()
 
 BOOL CComposerApp::InitInstance() {

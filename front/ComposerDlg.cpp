@@ -11,9 +11,9 @@ CComposerDlg::CComposerDlg(CWnd* parent)
                           MAKEINTRESOURCEA(IDI_COMPOSER))) {}
 
 BEGIN_MESSAGE_MAP(CComposerDlg, CDialog)
-ON_MESSAGE(WM_PAINT, &CComposerDlg::OnPaint)
-ON_MESSAGE(WM_QUERYDRAGICON, &CComposerDlg::OnQueryDragIcon)
-ON_CONTROL(EN_CHANGE, IDC_MESSAGE, &CComposerDlg::OnChangeMessage)
+    ON_MESSAGE(WM_PAINT, &CComposerDlg::OnPaint)
+    ON_MESSAGE(WM_QUERYDRAGICON, &CComposerDlg::OnQueryDragIcon)
+    ON_CONTROL(EN_CHANGE, IDC_MESSAGE, &CComposerDlg::OnChangeMessage)
 END_MESSAGE_MAP()
 
 void CComposerDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC_MESSAGE, m_editMessage); }
