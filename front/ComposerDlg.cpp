@@ -1,5 +1,7 @@
 #include "front/ComposerDlg.h"
 
+#include <utility>
+
 #include "classlib/WinApp.h"
 #include "res/resource.h"
 #include "rules/LengthStatus.h"
@@ -32,7 +34,7 @@ BOOL CComposerDlg::OnInitDialog() {
 void CComposerDlg::OnOK() {
     CString text;
     m_editMessage.GetWindowTextA(text);
-    text = NormaliseMessage(text);
+    text = NormaliseMessage(std::move(text));
     CopyToClipboard(text);
     SetWindowTextA(ComputeLengthStatus(text));
 }
