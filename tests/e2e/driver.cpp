@@ -86,12 +86,17 @@ HWND FindMessageBox(HWND owner) {
 }
 
 // The text through WM_GETTEXT, which Wine carries across processes (GetWindowText would not ask).
+// The text may grow between asking its length and reading it: a full buffer is read again.
 std::string WindowText(HWND window) {
-    const LRESULT length = ::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    const LRESULT copied = ::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(copied));
-    return text;
+    std::string text(static_cast<size_t>(::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 64, '\0');
+    for (;;) {
+        const LRESULT copied = ::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+        if (static_cast<size_t>(copied) + 1 < text.size()) {
+            text.resize(static_cast<size_t>(copied));
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
 }
 
 // The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
@@ -190,6 +195,23 @@ int WaitCaption(HWND window, const std::string& expected, int timeout) {
     return caption == expected ? 0 : 1;
 }
 
+// Samples the caption for `milliseconds` and prints each new one: the captions a user could see.
+int WatchCaption(HWND window, int milliseconds) {
+    std::puts("watching");
+    std::fflush(stdout);
+    std::string last;
+    for (DWORD start = ::GetTickCount(); ::GetTickCount() - start < static_cast<DWORD>(milliseconds); ::Sleep(1)) {
+        if (!::IsWindow(window)) break;
+        const std::string caption = WindowText(window);
+        if (caption != last) {
+            std::printf("%s\n", Hex(caption).c_str());
+            std::fflush(stdout);  // the watcher is stopped by being killed
+        }
+        last = caption;
+    }
+    return 0;
+}
+
 int WaitGone(int timeout) {
     for (DWORD start = ::GetTickCount(); FindComposer() != nullptr; ::Sleep(50))
         if (::GetTickCount() - start > static_cast<DWORD>(timeout)) return 1;
@@ -200,7 +222,7 @@ int Usage() {
     std::fputs(
         "driver find|caption|text|selection|icons|box|responsive [ms]\n"
         "       wait-caption HEX [ms] | wait-box [ms] | wait-gone [ms] | command ID | close\n"
-        "       clipboard | set-clipboard HEX | hold-clipboard MS | churn-clipboard MS\n",
+        "       clipboard | set-clipboard HEX | hold-clipboard MS | churn-clipboard MS | watch-caption MS\n",
         stderr);
     return 2;
 }
@@ -235,6 +257,7 @@ int main(int argc, char** argv) {
     if (command == "text") return std::printf("%s\n", Hex(WindowText(edit)).c_str()) < 0;
     if (command == "wait-caption" && argc > 2)
         return WaitCaption(composer, Unhex(argv[2]), Milliseconds(argc, argv, 3, 10000));
+    if (command == "watch-caption" && argc > 2) return WatchCaption(composer, std::atoi(argv[2]));
     if (command == "selection") {
         DWORD start = 0;
         DWORD end = 0;
