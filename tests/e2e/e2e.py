@@ -56,6 +56,13 @@ class Wine:
                           f"{run.stderr.decode('utf-8', 'replace').strip()}")
         return out
 
+    def driver_in_background(self, *args, ready):
+        """Starts a driver command that runs on; returns once it says `ready`."""
+        process = subprocess.Popen(["wine", str(self.driver_exe), *map(str, args)], env=self.env,
+                                   stdout=subprocess.PIPE)
+        expect(process.stdout.readline().strip(), ready, f"driver {args[0]}")
+        return process
+
     def driver_ok(self, *args):
         return subprocess.run(["wine", str(self.driver_exe), *map(str, args)], env=self.env, capture_output=True,
                               timeout=60).returncode == 0
@@ -463,9 +470,7 @@ def bytes_outside_the_code_page(wine):
 def busy_clipboard_is_skipped(wine):
     with Composer(wine, "busy_clipboard") as c:
         set_clipboard(wine, b"other")
-        holder = subprocess.Popen(["wine", str(wine.driver_exe), "hold-clipboard", "4000"], env=wine.env,
-                                  stdout=subprocess.PIPE)
-        expect(holder.stdout.readline().strip(), b"held", "holder")
+        holder = wine.driver_in_background("hold-clipboard", 4000, ready=b"held")
         c.type("x")
         c.wait_caption(status(1))
         holder.wait(timeout=20)
@@ -478,13 +483,9 @@ def busy_clipboard_is_skipped(wine):
 @case
 def rapid_changes_while_the_clipboard_churns(wine):
     with Composer(wine, "rapid_changes") as c:
-        churner = subprocess.Popen(["wine", str(wine.driver_exe), "churn-clipboard", "60000"], env=wine.env,
-                                   stdout=subprocess.PIPE)
-        watcher = subprocess.Popen(["wine", str(wine.driver_exe), "watch-caption", "60000"], env=wine.env,
-                                   stdout=subprocess.PIPE)
+        churner = wine.driver_in_background("churn-clipboard", 60000, ready=b"churning")
+        watcher = wine.driver_in_background("watch-caption", 60000, ready=b"watching")
         try:
-            expect(churner.stdout.readline().strip(), b"churning", "churner")
-            expect(watcher.stdout.readline().strip(), b"watching", "watcher")
             subprocess.run(["xdotool", "type", "--delay", "2", "a" * 999], check=True, env=wine.env)
             c.wait_caption(status(999), timeout_ms=60000)
             expect(c.still_running(), True, "responsive after 999 changes")
