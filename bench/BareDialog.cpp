@@ -1,0 +1,48 @@
+// The bare dialog: the composer's own template under the dialog manager alone, whose only work on
+// a change of the text is the caption Quillet.exe shows. tools/bench times Quillet.exe against it,
+// so what this program leaves out (the class layer, msg.dat, the clipboard) is what is measured.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "resource.h"
+
+namespace {
+
+// The composer's limit, so that both programs put up the same sentence for the same text.
+constexpr int kLimit = 80;
+
+void ShowLength(HWND dialog) {
+    const HWND edit = ::GetDlgItem(dialog, IDC_MESSAGE);
+    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(edit)) + 1, '\0');
+    const int copied = ::GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
+    int length = 0;
+    for (int i = 0; i < copied; ++i) length += text[i] != '\r';
+    char caption[32];
+    if (length <= kLimit)
+        std::snprintf(caption, sizeof caption, "%d 바이트 남음", kLimit - length);
+    else
+        std::snprintf(caption, sizeof caption, "%d 바이트 초과", length - kLimit);
+    ::SetWindowTextA(dialog, caption);
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    if (message == WM_INITDIALOG) return TRUE;  // the editor gets the focus, as in the composer
+    if (message != WM_COMMAND) return FALSE;
+    if (LOWORD(wParam) == IDC_MESSAGE && HIWORD(wParam) == EN_CHANGE) {
+        ShowLength(dialog);
+        return TRUE;
+    }
+    if (LOWORD(wParam) == IDCANCEL) {
+        ::EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_COMPOSER), nullptr, DialogProc, 0) == -1;
+}
