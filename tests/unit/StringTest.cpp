@@ -3,25 +3,6 @@
 #include "classlib/String.h"
 #include "tests/unit/TestSupport.h"
 
-TEST(CString, CopyIsIndependentOfItsSource) {
-    CString original("abc");
-    CString copy(original);
-    CString assigned;
-    assigned = original;
-    original += "def";
-    original.GetBuffer(3)[0] = 'X';
-    EXPECT_EQ(Str(copy), "abc");
-    EXPECT_EQ(Str(assigned), "abc");
-    EXPECT_EQ(Str(original), "Xbcdef");
-}
-
-TEST(CString, LengthCountsBytesWithoutTheTerminatingZero) {
-    EXPECT_EQ(CString().GetLength(), 0);
-    EXPECT_EQ(CString(nullptr).GetLength(), 0);
-    EXPECT_EQ(CString("\xB9\xD9\xC0\xCC\xC6\xAE").GetLength(), 6);  // three Hangul syllables
-    EXPECT_EQ(CString("ab\r\n").GetLength(), 4);
-}
-
 TEST(CString, ConcatenationJoinsBytes) {
     const CString left("ab");
     const CString joined = left + "cd";
