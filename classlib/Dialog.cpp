@@ -20,7 +20,7 @@ INT_PTR CDialog::DoModal() {
 }
 
 BOOL CDialog::OnInitDialog() {
-    CDataExchange exchange(this, FALSE);
+    CDataExchange exchange(this);
     DoDataExchange(&exchange);
     return TRUE;
 }

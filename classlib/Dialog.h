@@ -5,8 +5,7 @@
 
 class CDataExchange {
 public:
-    CDataExchange(CWnd* dialog, BOOL saveAndValidate) : m_bSaveAndValidate(saveAndValidate), m_pDlgWnd(dialog) {}
-    BOOL m_bSaveAndValidate;
+    explicit CDataExchange(CWnd* dialog) : m_pDlgWnd(dialog) {}
     CWnd* m_pDlgWnd;
 };
 

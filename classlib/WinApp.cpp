@@ -41,8 +41,9 @@ CWinApp::~CWinApp() { g_app = nullptr; }
 
 CWinApp* AfxGetApp() { return g_app; }
 
+// Resources live in the executable, whose handle AfxWinMain recorded.
 HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
-    const HINSTANCE module = ::GetModuleHandleA(nullptr);
+    const HINSTANCE module = g_app != nullptr ? g_app->m_hInstance : nullptr;
     return ::FindResourceA(module, name, type) != nullptr ? module : nullptr;
 }
 
@@ -56,17 +57,21 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
 }
 
-void AfxReportFileException(HWND owner, const CFileException& error) {
-    CString text;
-    text.Format("\"%s\" 파일을 읽거나 쓰지 못했습니다.\r\n\r\n%s", error.GetFileName(), error.GetErrorMessage());
+namespace {
+void Report(HWND owner, const char* text) {
     ::MessageBoxA(owner, text, g_app != nullptr ? static_cast<const char*>(g_app->m_strAppName) : nullptr,
                   MB_OK | MB_ICONEXCLAMATION);
 }
+}  // namespace
+
+void AfxReportFileException(HWND owner, const CFileException& error) {
+    CString text;
+    text.Format("\"%s\" 파일을 읽거나 쓰지 못했습니다.\r\n\r\n%s", error.GetFileName(), error.GetErrorMessage());
+    Report(owner, text);
+}
 
 void AfxReportUnexpectedException(HWND owner) {
-    ::MessageBoxA(owner, "작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.",
-                  g_app != nullptr ? static_cast<const char*>(g_app->m_strAppName) : nullptr,
-                  MB_OK | MB_ICONEXCLAMATION);
+    Report(owner, "작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.");
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
