@@ -57,6 +57,7 @@ ComposerWindow::ComposerWindow() {
     set_default_size(200, 194);  // the Windows dialog's proportions, for the larger font
     m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
     m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
+    m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
     m_scrolled.set_policy(Gtk::PolicyType::NEVER, Gtk::PolicyType::AUTOMATIC);
     m_scrolled.set_child(m_textView);
     set_child(m_scrolled);
@@ -136,6 +137,7 @@ void ComposerWindow::ShowFileError(const CFileException& error) {
     m_errorDialog = std::make_unique<Gtk::MessageDialog>(
         *this, Glib::ustring::compose("\"%1\" 파일을 읽거나 쓰지 못했습니다.", error.GetFileName()), false,
         Gtk::MessageType::WARNING, Gtk::ButtonsType::OK, true);
+    m_errorDialog->set_title("Quillet");
     m_errorDialog->set_secondary_text(Glib::locale_to_utf8(error.GetErrorMessage()));
     m_errorDialog->signal_response().connect([this](int) { m_errorDialog->hide(); });
     m_errorDialog->show();
