@@ -57,7 +57,11 @@ ComposerWindow::ComposerWindow() {
     set_default_size(200, 194);  // the Windows dialog's proportions, for the larger font
     m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
     m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
+    m_textView.set_left_margin(4);
+    m_textView.set_right_margin(4);
     m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
+    m_textView.set_left_margin(4);
+    m_textView.set_right_margin(4);
     m_scrolled.set_policy(Gtk::PolicyType::NEVER, Gtk::PolicyType::AUTOMATIC);
     m_scrolled.set_child(m_textView);
     set_child(m_scrolled);
