@@ -1,5 +1,7 @@
 #include "gtk/ComposerWindow.h"
 
+#include <gdkmm/texture.h>
+#include <gdkmm/toplevel.h>
 #include <glibmm/convert.h>
 #include <gtkmm/eventcontrollerkey.h>
 #include <gtkmm/messagedialog.h>
@@ -10,6 +12,8 @@
 #include "rules/MessageFile.h"
 
 namespace {
+
+constexpr char kIcon[] = "/org/quillet/Quillet/icons/48x48/apps/org.quillet.Quillet.png";
 
 // Code page 949 bytes from UTF-8 text; a character the code page lacks becomes "?".
 CString ToCp949(const Glib::ustring& text) {
@@ -53,12 +57,8 @@ Glib::ustring Shown(const Glib::ustring& text) {
 
 ComposerWindow::ComposerWindow() {
     set_title("문자쓰기");
-    set_icon_name("org.quillet.Quillet");
     set_default_size(200, 194);  // the Windows dialog's proportions, for the larger font
     m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
-    m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
-    m_textView.set_left_margin(4);
-    m_textView.set_right_margin(4);
     m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
     m_textView.set_left_margin(4);
     m_textView.set_right_margin(4);
@@ -84,6 +84,12 @@ ComposerWindow::ComposerWindow() {
     const auto keys = Gtk::EventControllerKey::create();
     keys->signal_key_pressed().connect(sigc::mem_fun(*this, &ComposerWindow::OnKeyPressed), false);
     add_controller(keys);
+    // The icon straight from the program's resources: looking it up by name would first load the
+    // desktop's icon themes, a tenth of the start-up.
+    signal_realize().connect([this] {
+        if (const auto toplevel = std::dynamic_pointer_cast<Gdk::Toplevel>(get_surface()))
+            toplevel->set_icon_list({Gdk::Texture::create_from_resource(kIcon)});
+    });
     signal_close_request().connect(sigc::mem_fun(*this, &ComposerWindow::OnCloseRequest), false);
 }
 
