@@ -99,9 +99,10 @@ void ComposerWindow::OnInsert(Gtk::TextBuffer::iterator& position, const Glib::u
     const Glib::ustring shown = Shown(text);
     if (shown == text) return;
     const auto buffer = m_textView.get_buffer();
-    // Stopped before the text goes in, so no change is ever seen with the original text.
+    // Stopped before the text goes in, so no change is ever seen with the original text. The
+    // caller's position must end up after the inserted text, as if its own insertion had been made.
     g_signal_stop_emission_by_name(buffer->gobj(), "insert-text");
-    buffer->insert(position, shown);
+    position = buffer->insert(position, shown);
 }
 
 void ComposerWindow::OnChanged() {
