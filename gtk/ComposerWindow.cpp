@@ -130,6 +130,10 @@ bool ComposerWindow::OnCloseRequest() {
     } catch (const CFileException& error) {
         ShowFileError(error);
         return true;  // open with its text; Esc tries again
+    } catch (...) {
+        // Whatever else fails, the window stays open with the message rather than lose it.
+        ShowError("작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.", "");
+        return true;
     }
     // On X11 the clipboard's text lives in this process: offer it to the clipboard manager before
     // leaving. Without one the store fails at once, and the text goes with the program.
@@ -145,11 +149,15 @@ void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer
 }
 
 void ComposerWindow::ShowFileError(const CFileException& error) {
-    m_errorDialog = std::make_unique<Gtk::MessageDialog>(
-        *this, Glib::ustring::compose("\"%1\" 파일을 읽거나 쓰지 못했습니다.", error.GetFileName()), false,
-        Gtk::MessageType::WARNING, Gtk::ButtonsType::OK, true);
+    ShowError(Glib::ustring::compose("\"%1\" 파일을 읽거나 쓰지 못했습니다.", error.GetFileName()),
+              Glib::locale_to_utf8(error.GetErrorMessage()));
+}
+
+void ComposerWindow::ShowError(const Glib::ustring& text, const Glib::ustring& detail) {
+    m_errorDialog =
+        std::make_unique<Gtk::MessageDialog>(*this, text, false, Gtk::MessageType::WARNING, Gtk::ButtonsType::OK, true);
     m_errorDialog->set_title("Quillet");
-    m_errorDialog->set_secondary_text(Glib::locale_to_utf8(error.GetErrorMessage()));
+    m_errorDialog->set_secondary_text(detail);
     m_errorDialog->signal_response().connect([this](int) { m_errorDialog->hide(); });
     m_errorDialog->show();
 }

@@ -31,8 +31,9 @@ private:
     bool OnCloseRequest();
     // Closes the window once the clipboard manager has the text, or has failed to take it.
     static void OnStored(GObject* clipboard, GAsyncResult* result, gpointer window);
-    // Says in Korean, as the Windows program does, that msg.dat could not be read or written.
+    // Report a failure in Korean, as the Windows program does, in a dialog over the window.
     void ShowFileError(const CFileException& error);
+    void ShowError(const Glib::ustring& text, const Glib::ustring& detail);
 
     // The view's text as the Windows editor holds it: code page 949, each line break CR LF.
     CString MessageText() const;
