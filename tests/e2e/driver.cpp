@@ -10,47 +10,32 @@
 
 namespace {
 
-std::string Hex(const std::string& bytes) {
-    std::string hex;
-    char pair[3];
-    for (unsigned char c : bytes) hex += (std::snprintf(pair, sizeof pair, "%02X", c), pair);
-    return hex;
+int Print(const char* word, const std::string& bytes) {
+    std::printf("%s ", word);
+    for (unsigned char c : bytes) std::printf("%02X", c);
+    return std::puts("") < 0;
 }
 
 std::string Unhex(const char* hex) {
     std::string bytes;
-    for (const char* p = hex; p[0] != '\0' && p[1] != '\0'; p += 2) {
-        const char pair[3] = {p[0], p[1], '\0'};
-        bytes.push_back(static_cast<char>(std::strtoul(pair, nullptr, 16)));
-    }
+    for (unsigned byte = 0; std::sscanf(hex, "%2x", &byte) == 1; hex += 2) bytes.push_back(static_cast<char>(byte));
     return bytes;
 }
 
-// A visible top-level dialog that is the composer (it holds edit control 1000) or, with an owner,
-// a dialog owned by it: the message box.
-struct Search {
-    HWND owner;
-    HWND found;
-};
-BOOL CALLBACK Match(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<Search*>(param);
-    char className[64] = "";
-    ::GetClassNameA(window, className, sizeof className);
-    if (std::strcmp(className, "#32770") != 0 || !::IsWindowVisible(window)) return TRUE;
-    const bool match = search->owner != nullptr ? ::GetWindow(window, GW_OWNER) == search->owner
-                                                : ::GetDlgItem(window, 1000) != nullptr;
-    if (match) search->found = window;
-    return !match;
-}
-
-// Waits up to `timeout` ms; with `foreground`, until it is the foreground window too, so that keys
-// typed next reach it.
-HWND Find(HWND owner, int timeout, bool foreground = false) {
+// A visible dialog that is the composer (it holds edit control 1000) or, given the composer as
+// `owner`, is owned by it: the message box. Waits up to `timeout` ms; with `foreground`, until it
+// is the foreground window too, so that keys typed next reach it.
+HWND Find(HWND owner, DWORD timeout, bool foreground = false) {
     for (DWORD start = ::GetTickCount();; ::Sleep(50)) {
-        Search search{owner, nullptr};
-        ::EnumWindows(Match, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr && (!foreground || ::GetForegroundWindow() == search.found)) return search.found;
-        if (::GetTickCount() - start >= static_cast<DWORD>(timeout)) return nullptr;
+        for (HWND window = ::GetTopWindow(nullptr); window != nullptr; window = ::GetWindow(window, GW_HWNDNEXT)) {
+            char className[8] = "";
+            ::GetClassNameA(window, className, sizeof className);
+            if (std::strcmp(className, "#32770") == 0 && ::IsWindowVisible(window) &&
+                (owner != nullptr ? ::GetWindow(window, GW_OWNER) == owner : ::GetDlgItem(window, 1000) != nullptr) &&
+                (!foreground || ::GetForegroundWindow() == window))
+                return window;
+        }
+        if (::GetTickCount() - start >= timeout) return nullptr;
     }
 }
 
@@ -65,19 +50,11 @@ std::string WindowText(HWND window) {
     }
 }
 
-// The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
-bool OpenClipboard() {
+int Clipboard(const std::string& command, const char* argument) {
+    // The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
     HWND owner = ::CreateWindowA("STATIC", "driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    for (int i = 0; i < 200; ++i, ::Sleep(10))
-        if (::OpenClipboard(owner)) return true;
-    return false;
-}
-
-int Print(const char* word, const std::string& bytes) { return std::printf("%s %s\n", word, Hex(bytes).c_str()) < 0; }
-
-int Clipboard(int argc, char** argv) {
-    if (!OpenClipboard()) return 1;
-    const std::string command = argv[1];
+    for (int i = 0; !::OpenClipboard(owner); ++i, ::Sleep(10))
+        if (i == 200) return 1;
     int result = 0;
     if (command == "clipboard") {
         // The block's size, then its text: a CF_TEXT block holds the text and one terminating zero.
@@ -85,15 +62,15 @@ int Clipboard(int argc, char** argv) {
         const char* text = data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
         result = text == nullptr ? 1 : Print(std::to_string(::GlobalSize(data)).c_str(), text);
         if (text != nullptr) ::GlobalUnlock(data);
-    } else if (command == "set-clipboard" && argc > 2) {
-        const std::string bytes = Unhex(argv[2]);
+    } else if (command == "set-clipboard") {
+        const std::string bytes = Unhex(argument);
         HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1);
         std::memcpy(::GlobalLock(block), bytes.c_str(), bytes.size() + 1);
         ::GlobalUnlock(block);
         ::EmptyClipboard();
         ::SetClipboardData(CF_TEXT, block);
     } else {  // hold-clipboard: kept open until the driver is ended
-        std::puts("held");
+        Print("held", "");
         std::fflush(stdout);
         ::Sleep(INFINITE);
     }
@@ -105,24 +82,24 @@ int Clipboard(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command.find("clipboard") != std::string::npos) return Clipboard(argc, argv);
+    const char* argument = argc > 2 ? argv[2] : "";
+    if (command.find("clipboard") != std::string::npos) return Clipboard(command, argument);
     HWND composer = Find(nullptr, command == "find" || command == "wait-caption" ? 15000 : 0, command == "find");
     if (composer == nullptr) return std::fputs("no composer window\n", stderr), 1;
-    if (command == "find") return std::puts("found") < 0;
+    if (command == "find") return Print("found", "");
     if (command == "caption") return Print("caption", WindowText(composer));
     if (command == "text") return Print("text", WindowText(::GetDlgItem(composer, 1000)));
     if (command == "close") return ::PostMessageA(composer, WM_CLOSE, 0, 0) ? 0 : 1;
-    if (command == "wait-caption" && argc > 2) {
-        const std::string expected = Unhex(argv[2]);
+    if (command == "wait-caption") {
         std::string caption;
-        for (DWORD start = ::GetTickCount(); (caption = WindowText(composer)) != expected; ::Sleep(20))
+        for (DWORD start = ::GetTickCount(); (caption = WindowText(composer)) != Unhex(argument); ::Sleep(20))
             if (::GetTickCount() - start > 10000) break;
         return Print("caption", caption);
     }
-    if (command == "box" && argc > 2) {
-        HWND box = Find(composer, std::atoi(argv[2]));
-        if (box == nullptr) return std::puts("none") < 0;
+    if (command == "box") {
+        HWND box = Find(composer, std::atoi(argument));
         // The message is the box's static control 0xFFFF; OK dismisses it.
+        if (box == nullptr) return Print("none", "");
         Print("box", WindowText(::GetDlgItem(box, 0xFFFF)));
         return ::PostMessageA(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
     }

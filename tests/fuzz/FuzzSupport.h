@@ -1,10 +1,12 @@
 // Shared by the fuzz targets: a failed property must crash, so that libFuzzer keeps the input; msg.dat
-// is resolved against the current directory, so the targets that touch it work in a scratch directory.
+// is resolved against the current directory, so the targets work in a scratch directory.
 #pragma once
 
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -22,19 +24,17 @@
 
 inline std::string Str(const CString& text) { return std::string(text, static_cast<std::size_t>(text.GetLength())); }
 
-inline std::filesystem::path scratchDirectory;
-
-// A fresh temporary directory becomes the current directory for the rest of the process and goes at
-// exit. Paths given to the fuzzer on its command line must therefore be absolute.
-inline void EnterScratchDirectory() {
+// A fresh temporary directory is the current directory from start-up and goes at exit. Paths given
+// to the fuzzer on its command line must therefore be absolute.
+inline const std::filesystem::path scratchDirectory = [] {
     std::string pattern = (std::filesystem::temp_directory_path() / "quillet-fuzz-XXXXXX").string();
     FUZZ_REQUIRE(mkdtemp(pattern.data()) != nullptr && chdir(pattern.c_str()) == 0);
-    scratchDirectory = pattern;
     std::atexit([] {
         std::error_code ignored;
         std::filesystem::remove_all(scratchDirectory, ignored);
     });
-}
+    return pattern;
+}();
 
 inline void SaveText(const std::string& text) {
     SaveMessageFile([&] { return CString(text.data(), static_cast<int>(text.size())); });

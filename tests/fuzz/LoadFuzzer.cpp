@@ -1,15 +1,6 @@
 // Any msg.dat, however it was written, loads to a text the editor can hold, and that text
 // survives the editor's own save and load but for one known loss.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "tests/fuzz/FuzzSupport.h"
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    EnterScratchDirectory();
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::FILE* file = std::fopen(kMessageFileName, "wb");  // bypassing the text mode under test

@@ -15,9 +15,8 @@ void Save(const std::string& message) {
 }
 
 std::string LoadStored(const std::string& stored) {
-    WriteFileBytes(kMessageFileName, stored);
+    std::ofstream(kMessageFileName, std::ios::binary) << stored;
     const auto message = LoadMessageFile();
-    EXPECT_TRUE(message.has_value());
     return message ? Str(*message) : "(absent)";
 }
 
@@ -25,42 +24,33 @@ std::string LoadStored(const std::string& stored) {
 
 TEST_F(MessageFile, SaveStoresEachLfAsCrLfAndNothingElse) {
     // In this order, so that each save must also cut the longer file before it.
-    const struct {
-        const char* message;
-        const char* stored;
-    } cases[] = {
-        {"0A 0D 0A 0D 1A 0A", "0D 0A 0D 0D 0A 0D 1A 0D 0A"},
-        {"61 62 0D 0A 63 64", "61 62 0D 0D 0A 63 64"},
-        {"B9 D9 0D 0A", "B9 D9 0D 0D 0A"},
-        {"", ""},
-    };
-    for (const auto& c : cases) {
-        Save(Bytes(c.message));
-        EXPECT_BYTES(Bytes(c.stored), ReadFileBytes(kMessageFileName)) << c.message;
+    for (const auto& [message, stored] : {std::pair{"0A 0D 0A 0D 1A 0A", "0D 0A 0D 0D 0A 0D 1A 0D 0A"},
+                                          {"61 62 0D 0A 63 64", "61 62 0D 0D 0A 63 64"},
+                                          {"B9 D9 0D 0A", "B9 D9 0D 0D 0A"},
+                                          {"", ""}}) {
+        Save(Bytes(message));
+        EXPECT_EQ(ReadFileBytes(kMessageFileName), Bytes(stored)) << message;
     }
 }
 
 TEST_F(MessageFile, LoadReadsTextModeAndRebuildsTheEditorsLineBreaks) {
     EXPECT_FALSE(LoadMessageFile().has_value());
-    const struct {
-        const char* stored;
-        const char* message;
-    } cases[] = {
-        {"", ""},
-        {"61 62 0D 0D 0A 63 64", "61 62 0D 0A 63 64"},
-        {"61 62 0D 0D 0A", "61 62 0D 0A"},              // the editor's final line break survives
-        {"61 62 0D 0A 63 64 0D 0A", "61 62 0A 63 64"},  // written elsewhere: no trailing break
-        {"61 62 0A", "61 62"},
-        {"0A 0A", "0A"},
-        {"61 0D 62 0D", "61 0D 62 0D"},  // a CR not before an LF stays, also as the last byte
-        {"0D 0D 0A", "0D 0A"},
-        {"61 1A 62 0D 0A 63", "61"},  // Ctrl-Z ends the file
-        {"61 0D 1A 0A", "61 0D"},
-        {"1A 61", ""},
-        {"61 00 62 0D 0A 63", "61 0A 63"},  // a zero byte drops the rest of its line
-        {"00 0A 00", "0A"},
-    };
-    for (const auto& c : cases) EXPECT_BYTES(Bytes(c.message), LoadStored(Bytes(c.stored))) << c.stored;
+    for (const auto& [stored, message] : {
+             std::pair{"", ""},
+             {"61 62 0D 0D 0A 63 64", "61 62 0D 0A 63 64"},
+             {"61 62 0D 0D 0A", "61 62 0D 0A"},              // the editor's final line break survives
+             {"61 62 0D 0A 63 64 0D 0A", "61 62 0A 63 64"},  // written elsewhere: no trailing break
+             {"61 62 0A", "61 62"},
+             {"0A 0A", "0A"},
+             {"61 0D 62 0D", "61 0D 62 0D"},  // a CR not before an LF stays, also as the last byte
+             {"0D 0D 0A", "0D 0A"},
+             {"61 1A 62 0D 0A 63", "61"},  // Ctrl-Z ends the file
+             {"61 0D 1A 0A", "61 0D"},
+             {"1A 61", ""},
+             {"61 00 62 0D 0A 63", "61 0A 63"},  // a zero byte drops the rest of its line
+             {"00 0A 00", "0A"},
+         })
+        EXPECT_EQ(LoadStored(Bytes(stored)), Bytes(message)) << stored;
 
     // Line ends split between two reads of the file, and lines longer than one read.
     const std::string a(65535, 'a');
@@ -70,7 +60,7 @@ TEST_F(MessageFile, LoadReadsTextModeAndRebuildsTheEditorsLineBreaks) {
     EXPECT_EQ(LoadStored(a + a + a + "\r\r\n"), a + a + a + "\r\n");
 }
 
-TEST_F(MessageFile, UnopenableFileIsSkippedButAWriteErrorThrows) {
+TEST_F(MessageFile, UnopenableFileIsSkippedButReadAndWriteErrorsThrow) {
     std::filesystem::create_directory(kMessageFileName);
     bool read = false;
     EXPECT_NO_THROW(SaveMessageFile([&] { return read = true, CString("lost"); }));
@@ -87,10 +77,9 @@ TEST_F(MessageFile, UnopenableFileIsSkippedButAWriteErrorThrows) {
         EXPECT_STREQ(CFileException(error).GetFileName(), kMessageFileName);
         EXPECT_STRNE(error.GetErrorMessage(), "");
     }
-}
 
-TEST_F(MessageFile, ReadErrorThrows) {
     // /proc/self/mem opens, but reading its first page (address 0, never mapped) fails with EIO.
+    std::filesystem::remove(kMessageFileName);
     std::filesystem::create_symlink("/proc/self/mem", kMessageFileName);
     EXPECT_THROW(LoadMessageFile(), CFileException);
 }

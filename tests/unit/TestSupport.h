@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -18,15 +17,8 @@
 inline std::string Bytes(const char* hex) {
     std::string bytes;
     std::istringstream in(hex);
-    for (std::string pair; in >> pair;) bytes.push_back(static_cast<char>(std::stoi(pair, nullptr, 16)));
+    for (unsigned byte = 0; in >> std::hex >> byte;) bytes.push_back(static_cast<char>(byte));
     return bytes;
-}
-
-inline std::string Hex(const std::string& bytes) {
-    std::string hex;
-    char pair[4];
-    for (unsigned char c : bytes) hex += (std::snprintf(pair, sizeof pair, " %02X", c), pair);
-    return hex;
 }
 
 inline std::string Str(const CString& text) { return std::string(text, static_cast<size_t>(text.GetLength())); }
@@ -36,19 +28,12 @@ inline std::string ReadFileBytes(const char* path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-inline void WriteFileBytes(const char* path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-#define EXPECT_BYTES(expected, actual) EXPECT_EQ(Hex(expected), Hex(actual))
-
 class InScratchDirectory : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string pattern = (std::filesystem::temp_directory_path() / "quillet-test-XXXXXX").string();
         ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_directory = pattern;
-        std::filesystem::current_path(m_directory);
+        std::filesystem::current_path(m_directory = pattern);
     }
     void TearDown() override {
         std::filesystem::current_path(m_previous);
