@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "rules/MessageFile.h"
@@ -8,7 +11,21 @@
 
 namespace {
 
-class MessageFile : public InScratchDirectory {};
+// Each test in a scratch directory that is also the current directory, where msg.dat is looked for.
+class MessageFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quillet-test-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        std::filesystem::current_path(m_directory = pattern);
+    }
+    void TearDown() override {
+        std::filesystem::current_path(m_previous);
+        std::filesystem::remove_all(m_directory);
+    }
+    const std::filesystem::path m_previous = std::filesystem::current_path();
+    std::filesystem::path m_directory;
+};
 
 void Save(const std::string& message) {
     SaveMessageFile([&] { return CString(message.c_str()); });
@@ -29,7 +46,9 @@ TEST_F(MessageFile, SaveStoresEachLfAsCrLfAndNothingElse) {
                                           {"B9 D9 0D 0A", "B9 D9 0D 0D 0A"},
                                           {"", ""}}) {
         Save(Bytes(message));
-        EXPECT_EQ(ReadFileBytes(kMessageFileName), Bytes(stored)) << message;
+        std::ostringstream file;
+        file << std::ifstream(kMessageFileName, std::ios::binary).rdbuf();
+        EXPECT_EQ(file.str(), Bytes(stored)) << message;
     }
 }
 
