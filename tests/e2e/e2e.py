@@ -81,21 +81,24 @@ class Composer:
     def type(self, text):
         for keys in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", text):
             if keys.isascii():
-                run("xdotool", "type", "--delay", "30", keys)
+                self.key_in(keys)
                 continue
             # xdotool maps each Hangul syllable to a spare keycode just before pressing it, and Wine
             # now and then reads the key before the mapping: that key never arrives. The tool's race,
             # not the program's, so it is typed again; the case still checks every byte.
             grown = len(self.text()) + len(self.enc(keys))
             for _ in range(3):
-                run("xdotool", "type", keys)
-                deadline = time.monotonic() + 2
+                self.key_in(keys)
+                deadline = time.monotonic() + 3
                 while len(self.text()) != grown and time.monotonic() < deadline:
                     time.sleep(0.05)
                 if len(self.text()) == grown:
                     break
             else:
                 raise AssertionError(f"{keys!r} typed three times and never arrived")
+
+    def key_in(self, text):
+        run("xdotool", "type", "--delay", "30", text)
 
     def key(self, *keys):
         run("xdotool", "key", "--delay", "20", *keys)
