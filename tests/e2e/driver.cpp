@@ -87,7 +87,6 @@ int main(int argc, char** argv) {
     HWND composer = Find(nullptr, command == "find" || command == "wait-caption" ? 15000 : 0, command == "find");
     if (composer == nullptr) return std::fputs("no composer window\n", stderr), 1;
     if (command == "find") return Print("found", "");
-    if (command == "caption") return Print("caption", WindowText(composer));
     if (command == "text") return Print("text", WindowText(::GetDlgItem(composer, 1000)));
     if (command == "close") return ::PostMessageA(composer, WM_CLOSE, 0, 0) ? 0 : 1;
     if (command == "wait-caption") {
@@ -103,7 +102,6 @@ int main(int argc, char** argv) {
         Print("box", WindowText(::GetDlgItem(box, 0xFFFF)));
         return ::PostMessageA(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
     }
-    std::fputs("driver find|caption|text|close|wait-caption HEX|box MS|clipboard|set-clipboard HEX|hold-clipboard\n",
-               stderr);
+    std::fputs("driver find|text|close|wait-caption HEX|box MS|clipboard|set-clipboard HEX|hold-clipboard\n", stderr);
     return 2;
 }

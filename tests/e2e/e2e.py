@@ -148,9 +148,6 @@ class WineComposer(Composer):
         self.driver("find")
         self.focus("--classname", r"^quillet\.exe$")
 
-    def caption(self):
-        return self.driver("caption")[1]
-
     def wait_caption(self, text):
         expect(self.driver("wait-caption", self.enc(text).hex() or "-")[1], self.enc(text), "caption")
 
@@ -175,8 +172,8 @@ class WineComposer(Composer):
             holder.kill()
             holder.wait()
 
-    def message_box(self, wait=False):  # the box's text, None without one; it is dismissed
-        word, text = self.driver("box", 10000 if wait else 0)
+    def message_box(self):  # the text of the box it shows within 10 s, None without one; dismissed
+        word, text = self.driver("box", 10000)
         return text if word == "box" else None
 
     def close(self):
@@ -209,7 +206,8 @@ def saved_message(c):
 def typing_and_escape(c):
     c.set_clipboard("before")
     c.start()
-    expect((c.text(), c.caption(), c.clipboard()), (b"", c.enc(TITLE), c.enc("before")), "no msg.dat: at start")
+    c.wait_caption(TITLE)  # no msg.dat: nothing shown, counted or copied
+    expect((c.text(), c.clipboard()), (b"", c.enc("before")), "editor and clipboard at start")
     with c.busy_clipboard() as busy:  # counted all the same, the clipboard left to its holder
         c.type("ab")
         c.wait_caption(status("ab"))
@@ -233,7 +231,7 @@ def write_error_keeps_the_dialog(c):
     c.wait_caption(status("keep me"))
     c.msg_dat.symlink_to("/dev/full")  # made after start: reading /dev/full never ends
     c.key("Escape")
-    box = c.message_box(wait=True) or b""
+    box = c.message_box() or b""
     expect(box[:len(c.enc(WRITE_ERROR))], c.enc(WRITE_ERROR), "report of the write error")
     expect((c.running(), c.text()), (True, c.enc("keep me")), "dialog after the report")
     c.msg_dat.unlink()
