@@ -261,9 +261,10 @@ def main():
     parser.add_argument("--wine", default="wine", type=str.split)
     parser.add_argument("--cases", default=",".join(CASES), type=lambda names: set(names.split(",")))
     options = parser.parse_args()
+    unknown = options.cases.difference(*(tags for _, tags in CASES.values()))
+    if unknown or not os.environ.get("DISPLAY"):
+        parser.error(f"no such cases: {sorted(unknown)}" if unknown else "no X display: run under xvfb-run")
     chosen = [(name, run) for name, (run, tags) in CASES.items() if tags & options.cases]
-    if not chosen or not os.environ.get("DISPLAY"):
-        parser.error("no such case" if not chosen else "no X display: run under xvfb-run")
     WineComposer.prepare(options)
     failed = []
     for name, run_case in chosen:
