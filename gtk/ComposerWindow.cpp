@@ -74,10 +74,7 @@ ComposerWindow::ComposerWindow() {
     } catch (const CFileException& error) {
         ShowFileError(error);
     }
-    if (message) {
-        buffer->set_text(FromCp949(*message));
-        buffer->select_range(buffer->begin(), buffer->end());  // the first key replaces it
-    }
+    if (message) buffer->set_text(FromCp949(*message));
     buffer->signal_changed().connect(sigc::mem_fun(*this, &ComposerWindow::OnChanged));
     if (message) OnChanged();
 
@@ -90,6 +87,9 @@ ComposerWindow::ComposerWindow() {
         if (const auto toplevel = std::dynamic_pointer_cast<Gdk::Toplevel>(get_surface()))
             toplevel->set_icon_list({Gdk::Texture::create_from_resource(kIcon)});
     });
+    // All selected, so that the first key replaces it; once shown, so that the selection is also the
+    // desktop's primary selection, as any other made in the view.
+    signal_map().connect([buffer] { buffer->select_range(buffer->begin(), buffer->end()); });
     signal_close_request().connect(sigc::mem_fun(*this, &ComposerWindow::OnCloseRequest), false);
 }
 
@@ -156,7 +156,7 @@ void ComposerWindow::ShowFileError(const CFileException& error) {
 void ComposerWindow::ShowError(const Glib::ustring& text, const Glib::ustring& detail) {
     m_errorDialog =
         std::make_unique<Gtk::MessageDialog>(*this, text, false, Gtk::MessageType::WARNING, Gtk::ButtonsType::OK, true);
-    m_errorDialog->set_title("Quillet");
+    m_errorDialog->set_title(text);  // also what a window list shows, and what tests can read
     m_errorDialog->set_secondary_text(detail);
     m_errorDialog->signal_response().connect([this](int) { m_errorDialog->hide(); });
     m_errorDialog->show();
