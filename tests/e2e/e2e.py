@@ -197,6 +197,7 @@ class GtkComposer(Composer):
     def start(self):
         self.process = subprocess.Popen([str(self.options.exe)], cwd=self.dir)
         self.window = run("xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self.process.pid)).split()[0]
+        expect(b"Icon (48 x 48)" in run("xprop", "-id", self.window, "_NET_WM_ICON"), True, "window with its icon")
         self.focus("--pid", str(self.process.pid))
 
     def wait_caption(self, text, timeout=10):
