@@ -127,6 +127,8 @@ class WineComposer(Composer):
         quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([*options.wine[:-1], options.wine[-1] + "server", "-p", "60"], **quiet)  # may run already
         subprocess.run([*options.wine, "wineboot", "-i"], check=True, timeout=300, **quiet)
+        # The desktop process too, which the first program to look for a window starts (a failing look).
+        subprocess.run([*options.wine, str(options.driver), "text"], **quiet)
 
     @staticmethod
     def finish(options):
