@@ -21,6 +21,7 @@ import re
 import shutil
 import subprocess
 import sys
+import tempfile
 import time
 from pathlib import Path
 
@@ -130,6 +131,8 @@ class WineComposer(Composer):
         quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([*options.wine[:-1], options.wine[-1] + "server", "-p", "60"], **quiet)  # may run already
         subprocess.run([*options.wine, "wineboot", "-i"], check=True, timeout=300, **quiet)
+        # The desktop process too, which the first program to look for a window starts (a failing look).
+        subprocess.run([*options.wine, str(options.driver), "text"], **quiet)
 
     @staticmethod
     def finish(options):
@@ -146,9 +149,22 @@ class WineComposer(Composer):
         return words[0], bytes.fromhex(words[1])
 
     def start(self):
-        self.process = subprocess.Popen([*self.options.wine, str(self.options.exe)], cwd=self.dir,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        expect(self.driver("find")[0], "found", "composer window with its icons")
+        # Emulated, Wine now and then loads no display driver, says so and ends the program at once;
+        # such a start, and only such a start, is made again.
+        for attempt in range(3):
+            with tempfile.TemporaryFile() as err:
+                self.process = subprocess.Popen([*self.options.wine, str(self.options.exe)], cwd=self.dir,
+                                                env=dict(os.environ, WINEDEBUG="-all,err+winediag"),
+                                                stdout=subprocess.DEVNULL, stderr=err)
+                try:
+                    found = self.driver("find")[0]
+                    break
+                except AssertionError:
+                    err.seek(0)
+                    if attempt == 2 or self.process.poll() is None or b"no driver could be loaded" not in err.read():
+                        raise
+                    print(f"{self.dir.name}: Wine loaded no display driver, starting again", flush=True)
+        expect(found, "found", "composer window with its icons")
         self.focus("--classname", r"^quillet\.exe$")
 
     def wait_caption(self, text):
