@@ -2,6 +2,9 @@
 
 #include <mbctype.h>
 
+#include <cstdlib>
+#include <exception>
+
 #include "classlib/FileException.h"
 
 namespace {
@@ -73,6 +76,12 @@ void AfxReportFileException(HWND owner, const CFileException& error) {
 void AfxReportUnexpectedException(HWND owner) {
     Report(owner, "작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.");
 }
+
+// An exception that escapes everything ends the program. The C++ runtime's default handler would
+// first print the exception's type name to a console this program does not have, and it links a
+// name demangler of some 46 KB to do so. This definition takes the place of the runtime's, so the
+// demangler stays out and the program aborts as it would after printing.
+void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     return AfxWinMain(instance, nullptr, commandLine, showCommand);
