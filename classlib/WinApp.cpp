@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <new>
 
 #include "classlib/FileException.h"
 
@@ -77,11 +78,31 @@ void AfxReportUnexpectedException(HWND owner) {
     Report(owner, "작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.");
 }
 
-// An exception that escapes everything ends the program. The C++ runtime's default handler would
-// first print the exception's type name to a console this program does not have, and it links a
-// name demangler of some 46 KB to do so. This definition takes the place of the runtime's, so the
-// demangler stays out and the program aborts as it would after printing.
+// What the C++ runtime's defaults would add to the program: a terminate handler that prints the
+// escaping exception's type name to a console this program does not have, with a 46 KB name
+// demangler to do it; and throw helpers for the standard containers whose exception classes hold
+// reference-counted strings, which bring in two complete instantiations of std::string (some 85 KB
+// in all, as 32-bit unwind tables keep every function of an object file). The definitions here
+// take their places. The program catches no standard exception by type: every one ends in the
+// same report where the window procedure catches it.
 void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
+
+namespace {
+class LibraryError : public std::exception {
+public:
+    // The runtime passes string literals only.
+    explicit LibraryError(const char* what) : m_what(what) {}
+    const char* what() const noexcept override { return m_what; }
+
+private:
+    const char* m_what;
+};
+}  // namespace
+
+void std::__throw_bad_alloc() { throw std::bad_alloc(); }
+void std::__throw_length_error(const char* what) { throw LibraryError(what); }
+void std::__throw_logic_error(const char* what) { throw LibraryError(what); }
+void std::__throw_out_of_range_fmt(const char* format, ...) { throw LibraryError(format); }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     return AfxWinMain(instance, nullptr, commandLine, showCommand);
