@@ -81,10 +81,12 @@ void AfxReportUnexpectedException(HWND owner) {
 // What the C++ runtime's defaults would add to the program: a terminate handler that prints the
 // escaping exception's type name to a console this program does not have, with a 46 KB name
 // demangler to do it; and throw helpers for the standard containers whose exception classes hold
-// reference-counted strings, which bring in two complete instantiations of std::string (some 85 KB
-// in all, as 32-bit unwind tables keep every function of an object file). The definitions here
-// take their places. The program catches no standard exception by type: every one ends in the
-// same report where the window procedure catches it.
+// reference-counted strings, which bring in two whole instantiations of std::string, some 85 KB
+// (in the 32-bit program the linker keeps every function whose unwind entry it keeps). The
+// definitions here take their places. The program catches no standard exception by type: every
+// one ends in the same report where the window procedure catches it. Should the link report one
+// of these helpers defined twice, the code has come to use another of the runtime's throw
+// helpers: define that one here as well.
 void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
 
 namespace {
