@@ -1,16 +1,10 @@
 // A message as the editor holds it comes back from msg.dat byte for byte.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "tests/fuzz/FuzzSupport.h"
 
-namespace {
-
-// The editor's text has no zero byte, no Ctrl-Z (it would end the file early) and no LF without
-// a CR before it; the input is bent into that shape rather than rejected, so that every input
-// tests something.
-std::string EditorMessage(const std::uint8_t* data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The editor's text has no zero byte, no Ctrl-Z (it would end the file early) and no LF without
+    // a CR before it; the input is bent into that shape rather than rejected, so that every input
+    // tests something.
     std::string message;
     for (std::size_t i = 0; i < size; ++i) {
         const char c = static_cast<char>(data[i]);
@@ -18,18 +12,6 @@ std::string EditorMessage(const std::uint8_t* data, std::size_t size) {
         if (c == '\n' && (message.empty() || message.back() != '\r')) message.push_back('\r');
         message.push_back(c);
     }
-    return message;
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    EnterScratchDirectory();
-    return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string message = EditorMessage(data, size);
     SaveText(message);
     FUZZ_REQUIRE(LoadText() == message);
     return 0;
