@@ -50,6 +50,16 @@ std::string WindowText(HWND window) {
     }
 }
 
+// Wine answers WM_GETICON from another process only in the callback form. Zero: no icon of that size.
+void CALLBACK OnIcon(HWND, UINT, ULONG_PTR icon, LRESULT result) { *reinterpret_cast<LRESULT*>(icon) = result; }
+bool HasIcon(HWND window, WPARAM size) {
+    LRESULT icon = -1;
+    if (::SendMessageCallbackA(window, WM_GETICON, size, 0, OnIcon, reinterpret_cast<ULONG_PTR>(&icon)))
+        for (DWORD start = ::GetTickCount(); icon == -1 && ::GetTickCount() - start < 5000; ::Sleep(10))
+            for (MSG msg; ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageA(&msg);
+    return icon != -1 && icon != 0;
+}
+
 int Clipboard(const std::string& command, const char* argument) {
     // The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
     HWND owner = ::CreateWindowA("STATIC", "driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
@@ -86,7 +96,9 @@ int main(int argc, char** argv) {
     if (command.find("clipboard") != std::string::npos) return Clipboard(command, argument);
     HWND composer = Find(nullptr, command == "find" || command == "wait-caption" ? 15000 : 0, command == "find");
     if (composer == nullptr) return std::fputs("no composer window\n", stderr), 1;
-    if (command == "find") return Print("found", "");
+    if (command == "find") {  // with its icon set for both sizes, as the title bar and task switcher show it
+        return Print(HasIcon(composer, ICON_BIG) && HasIcon(composer, ICON_SMALL) ? "found" : "no-icons", "");
+    }
     if (command == "text") return Print("text", WindowText(::GetDlgItem(composer, 1000)));
     if (command == "close") return ::PostMessageA(composer, WM_CLOSE, 0, 0) ? 0 : 1;
     if (command == "wait-caption") {

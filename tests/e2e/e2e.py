@@ -145,7 +145,7 @@ class WineComposer(Composer):
     def start(self):
         self.process = subprocess.Popen([*self.options.wine, str(self.options.exe)], cwd=self.dir,
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.driver("find")
+        expect(self.driver("find")[0], "found", "composer window with its icons")
         self.focus("--classname", r"^quillet\.exe$")
 
     def wait_caption(self, text):
