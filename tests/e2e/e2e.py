@@ -4,15 +4,18 @@
 # The cases are written once for every front end: a backend starts the program and reads its
 # caption, editor, clipboard and message box; keys go through X11 for all of them. The Windows
 # program runs under Wine and is read by driver.exe, which sees it as Windows does: raw code page
-# 949 bytes.
+# 949 bytes. The native composer (--gtk) is read through X11 alone, in UTF-8.
 #
 #   e2e.py --exe Quillet.exe --driver driver.exe --work DIR [--cases NAME,TAG,...] [--wine CMD]
+#   e2e.py --gtk --exe quillet-gtk --work DIR [--cases NAME,TAG,...]
 #
-# --cases takes case names or tags (win32: the cases the 32-bit build is proven with); all cases
-# without it. --work holds the Wine prefix and one fresh directory per case, which is the program's
-# current directory and so holds its msg.dat. --wine is the command that runs a Windows program.
+# --cases takes case names or tags (win32: the cases the 32-bit build is proven with; gtk: those
+# of the native composer only); without it, all cases of the front end. --work holds the Wine
+# prefix and one fresh directory per case, which is the program's current directory and so holds
+# its msg.dat. --wine is the command that runs a Windows program.
 import argparse
 import contextlib
+import ctypes
 import os
 import re
 import shutil
@@ -180,6 +183,82 @@ class WineComposer(Composer):
         self.driver("close")
 
 
+# quillet-gtk, read from outside through X11: its title, the clipboard, and the view's text through
+# the PRIMARY selection, which holds whatever the view has selected.
+class GtkComposer(Composer):
+    @staticmethod
+    def prepare(options):
+        os.environ.update(GDK_BACKEND="x11", GSK_RENDERER="cairo", ASAN_OPTIONS="detect_leaks=0")
+
+    @staticmethod
+    def finish(options):
+        pass
+
+    def start(self):
+        self.process = subprocess.Popen([str(self.options.exe)], cwd=self.dir)
+        self.window = run("xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self.process.pid)).split()[0]
+        expect(b"Icon (48 x 48)" in run("xprop", "-id", self.window, "_NET_WM_ICON"), True, "window with its icon")
+        self.focus("--pid", str(self.process.pid))
+
+    def wait_caption(self, text, timeout=10):
+        deadline = time.monotonic() + timeout
+        while (title := run("xdotool", "getwindowname", self.window).decode()[:-1]) != text:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"title: expected {text!r}, got {title!r}")
+            time.sleep(0.05)
+
+    def type(self, text):  # no key is lost outside Wine
+        self.key_in(text)
+
+    def text(self):
+        # A selection the program made (all of a loaded message) is read as it stands. Otherwise
+        # all is selected, read, and the cursor put back at the end, where the cases type on.
+        selected = self.primary()
+        if selected is None:
+            self.key("ctrl+a")
+            deadline = time.monotonic() + 1
+            while (selected := self.primary()) is None and time.monotonic() < deadline:
+                time.sleep(0.05)
+            self.key("ctrl+End")
+        return selected or b""
+
+    def primary(self):
+        out = subprocess.run(["xclip", "-o", "-selection", "primary"], capture_output=True, timeout=10)
+        return out.stdout if out.returncode == 0 else None
+
+    def clipboard(self):
+        return self.x11_clipboard()
+
+    def set_clipboard(self, text):  # xclip serves it on in the background: not waited for
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=self.enc(text), check=True, timeout=10)
+
+    @contextlib.contextmanager
+    def busy_clipboard(self):  # nothing holds the X11 clipboard open
+        yield False
+
+    def message_box(self):  # the report's title is its text; dismissed with Esc
+        deadline = time.monotonic() + 10
+        while len(windows := run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)).split()) < 2:
+            if time.monotonic() > deadline:
+                return None
+            time.sleep(0.1)
+        report = next(window for window in windows if window != self.window)
+        title = run("xdotool", "getwindowname", report)[:-1]
+        run("xdotool", "windowfocus", "--sync", report, "key", "Escape", "windowfocus", "--sync", self.window)
+        return title
+
+    def close(self):  # WM_DELETE_WINDOW, as a window manager sends it when the window is closed
+        x11 = ctypes.CDLL("libX11.so.6")
+        x11.XOpenDisplay.restype = ctypes.c_void_p
+        display = ctypes.c_void_p(x11.XOpenDisplay(None))
+        atom = lambda name: x11.XInternAtom(display, name, 0)  # noqa: E731
+        # An XClientMessageEvent, laid out in the longs of an XEvent on a 64-bit machine.
+        event = (ctypes.c_long * 24)(33, 0, 1, display.value, int(self.window), atom(b"WM_PROTOCOLS"), 32,
+                                     atom(b"WM_DELETE_WINDOW"))
+        x11.XSendEvent(display, ctypes.c_ulong(int(self.window)), 0, 0, event)
+        x11.XCloseDisplay(display)
+
+
 CASES = {}
 
 
@@ -254,21 +333,53 @@ def empty_file_then_no_file_can_be_made(c):
     expect((c.wait_exit(), list(c.msg_dat.iterdir())), (0, []), "exit status and msg.dat, a directory")
 
 
+@case("gtk")
+def message_files_of_the_windows_program(c):
+    # As the Windows program saves them: a lone CR, Hangul, and a final line break. Loaded as typed
+    # there, and saved back byte for byte.
+    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored("한글\n"))
+    c.start()
+    c.wait_caption(status("xy\n한글\n"))
+    expect((c.text(), c.clipboard()), (c.enc("x\ry\n한글\n"), c.enc("xy\n한글\n")), "view and clipboard")
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored("한글\n")), "exit status and msg.dat")
+
+
+@case("gtk")
+def characters_outside_code_page_949(c):
+    # Bytes that start no character of the code page load as "?", and an emoji typed or pasted
+    # becomes "?" too: the view holds what is counted, copied and saved.
+    c.msg_dat.write_bytes(b"a\x80b\xff")
+    c.start()
+    c.wait_caption(status("a?b?"))
+    c.key("ctrl+End")
+    c.type("😀")
+    c.set_clipboard("x🙂y")
+    c.key("ctrl+v")
+    c.wait_caption(status("a?b??x?y"))
+    expect((c.text(), c.clipboard()), (b"a?b??x?y", b"a?b??x?y"), "view and clipboard")
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"a?b??x?y"), "exit status and msg.dat")
+
+
 def main():
     parser = argparse.ArgumentParser()
     for option in "--exe", "--driver", "--work":
-        parser.add_argument(option, type=lambda path: Path(path).resolve(), required=True)
+        parser.add_argument(option, type=lambda path: Path(path).resolve(), required=option != "--driver")
     parser.add_argument("--wine", default="wine", type=str.split)
-    parser.add_argument("--cases", default=",".join(CASES), type=lambda names: set(names.split(",")))
+    parser.add_argument("--gtk", action="store_true")
+    parser.add_argument("--cases", type=lambda names: set(names.split(",")))
     options = parser.parse_args()
+    backend = GtkComposer if options.gtk else WineComposer
+    options.cases = options.cases or {name for name, (_, tags) in CASES.items() if options.gtk or "gtk" not in tags}
     unknown = options.cases.difference(*(tags for _, tags in CASES.values()))
     if unknown or not os.environ.get("DISPLAY"):
         parser.error(f"no such cases: {sorted(unknown)}" if unknown else "no X display: run under xvfb-run")
     chosen = [(name, run) for name, (run, tags) in CASES.items() if tags & options.cases]
-    WineComposer.prepare(options)
+    backend.prepare(options)
     failed = []
     for name, run_case in chosen:
-        composer = WineComposer(options, name)
+        composer = backend(options, name)
         try:
             run_case(composer)
             print(f"{name}: ok", flush=True)
@@ -277,7 +388,7 @@ def main():
             failed.append(name)
         finally:
             composer.stop()
-    WineComposer.finish(options)
+    backend.finish(options)
     return 1 if failed else 0
 
 

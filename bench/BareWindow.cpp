@@ -1,0 +1,32 @@
+// The bare window: a gtkmm window holding a text view, whose only work on a change of the text is
+// a title of the form quillet-gtk shows. tools/bench times quillet-gtk against it, so what this
+// program leaves out (code page 949, msg.dat, the clipboard, the icon) is what is measured.
+#include <gtkmm/application.h>
+#include <gtkmm/scrolledwindow.h>
+#include <gtkmm/textview.h>
+#include <gtkmm/window.h>
+
+class BareWindow : public Gtk::Window {
+public:
+    BareWindow() {
+        set_title("문자쓰기");
+        set_default_size(200, 194);
+        m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
+        m_scrolled.set_child(m_textView);
+        set_child(m_scrolled);
+        m_textView.get_buffer()->signal_changed().connect([this] {
+            const int length = static_cast<int>(m_textView.get_buffer()->get_text().bytes());
+            set_title(Glib::ustring::format(length <= 80 ? 80 - length : length - 80,
+                                            length <= 80 ? " 바이트 남음" : " 바이트 초과"));
+        });
+    }
+
+private:
+    Gtk::ScrolledWindow m_scrolled;
+    Gtk::TextView m_textView;
+};
+
+int main() {
+    const auto app = Gtk::Application::create("org.quillet.BareWindow", Gio::Application::Flags::NON_UNIQUE);
+    return app->make_window_and_run<BareWindow>(0, nullptr);
+}

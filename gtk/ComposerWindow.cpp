@@ -1,0 +1,163 @@
+#include "gtk/ComposerWindow.h"
+
+#include <gdkmm/texture.h>
+#include <gdkmm/toplevel.h>
+#include <glibmm/convert.h>
+#include <gtkmm/eventcontrollerkey.h>
+#include <gtkmm/messagedialog.h>
+
+#include <cerrno>
+
+#include "rules/LengthStatus.h"
+#include "rules/MessageFile.h"
+
+namespace {
+
+constexpr char kIcon[] = "/org/quillet/Quillet/icons/48x48/apps/org.quillet.Quillet.png";
+
+// Code page 949 bytes from UTF-8 text; a character the code page lacks becomes "?".
+CString ToCp949(const Glib::ustring& text) {
+    const std::string bytes = Glib::convert_with_fallback(text, "CP949", "UTF-8", "?");
+    return CString(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+// UTF-8 text from code page 949 bytes; each byte that starts no character of the code page (a
+// msg.dat written elsewhere may hold them) becomes "?".
+Glib::ustring FromCp949(const CString& bytes) {
+    Glib::IConv iconv("UTF-8", "CP949");
+    char* in = const_cast<char*>(static_cast<const char*>(bytes));
+    gsize inLeft = static_cast<gsize>(bytes.GetLength());
+    std::string text;
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* out = buffer;
+        gsize outLeft = sizeof buffer;
+        const bool stuck = iconv.iconv(&in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) && errno != E2BIG;
+        text.append(buffer, static_cast<std::size_t>(out - buffer));
+        if (stuck) {
+            text += '?';
+            ++in;
+            --inLeft;
+        }
+    }
+    return text;
+}
+
+CString Bytes(const Glib::ustring& text) { return CString(text.data(), static_cast<int>(text.bytes())); }
+
+// What the view keeps of inserted text: each line break a single LF, as the view makes a typed one,
+// and only characters code page 949 can represent, so that what is shown is what is counted.
+Glib::ustring Shown(const Glib::ustring& text) {
+    CString breaks = Bytes(text);
+    breaks.Replace("\r\n", "\n");
+    return FromCp949(ToCp949(static_cast<const char*>(breaks)));
+}
+
+}  // namespace
+
+ComposerWindow::ComposerWindow() {
+    set_title("문자쓰기");
+    set_default_size(200, 194);  // the Windows dialog's proportions, for the larger font
+    m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
+    m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
+    m_textView.set_left_margin(4);
+    m_textView.set_right_margin(4);
+    m_scrolled.set_policy(Gtk::PolicyType::NEVER, Gtk::PolicyType::AUTOMATIC);
+    m_scrolled.set_child(m_textView);
+    set_child(m_scrolled);
+
+    const auto buffer = m_textView.get_buffer();
+    buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInsert), false);
+    std::optional<CString> message;
+    try {
+        message = LoadMessageFile();
+    } catch (const CFileException& error) {
+        ShowFileError(error);
+    }
+    if (message) buffer->set_text(FromCp949(*message));
+    buffer->signal_changed().connect(sigc::mem_fun(*this, &ComposerWindow::OnChanged));
+    if (message) OnChanged();
+
+    const auto keys = Gtk::EventControllerKey::create();
+    keys->signal_key_pressed().connect(sigc::mem_fun(*this, &ComposerWindow::OnKeyPressed), false);
+    add_controller(keys);
+    // The icon straight from the program's resources: looking it up by name would first load the
+    // desktop's icon themes, a tenth of the start-up.
+    signal_realize().connect([this] {
+        if (const auto toplevel = std::dynamic_pointer_cast<Gdk::Toplevel>(get_surface()))
+            toplevel->set_icon_list({Gdk::Texture::create_from_resource(kIcon)});
+    });
+    // All selected, so that the first key replaces it; once shown, so that the selection is also the
+    // desktop's primary selection, as any other made in the view.
+    signal_map().connect([buffer] { buffer->select_range(buffer->begin(), buffer->end()); });
+    signal_close_request().connect(sigc::mem_fun(*this, &ComposerWindow::OnCloseRequest), false);
+}
+
+ComposerWindow::~ComposerWindow() = default;
+
+void ComposerWindow::OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int) {
+    const Glib::ustring shown = Shown(text);
+    if (shown == text) return;
+    const auto buffer = m_textView.get_buffer();
+    // Stopped before the text goes in, so no change is ever seen with the original text. The
+    // caller's position must end up after the inserted text, as if its own insertion had been made.
+    g_signal_stop_emission_by_name(buffer->gobj(), "insert-text");
+    position = buffer->insert(position, shown);
+}
+
+void ComposerWindow::OnChanged() {
+    const CString text = NormaliseMessage(MessageText());
+    get_clipboard()->set_text(FromCp949(text));
+    set_title(FromCp949(ComputeLengthStatus(text)));
+}
+
+CString ComposerWindow::MessageText() const {
+    CString text = Bytes(m_textView.get_buffer()->get_text(true));
+    text.Replace("\n", "\r\n");
+    return ToCp949(static_cast<const char*>(text));
+}
+
+bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {
+    if (keyval != GDK_KEY_Escape) return false;
+    close();
+    return true;
+}
+
+bool ComposerWindow::OnCloseRequest() {
+    if (m_closing) return true;
+    try {
+        SaveMessageFile([this] { return MessageText(); });
+    } catch (const CFileException& error) {
+        ShowFileError(error);
+        return true;  // open with its text; Esc tries again
+    } catch (...) {
+        // Whatever else fails, the window stays open with the message rather than lose it.
+        ShowError("작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.", "");
+        return true;
+    }
+    // On X11 the clipboard's text lives in this process: offer it to the clipboard manager before
+    // leaving. Without one the store fails at once, and the text goes with the program.
+    // gtkmm does not wrap the store, hence GDK's own call.
+    m_closing = true;
+    gdk_clipboard_store_async(get_clipboard()->gobj(), G_PRIORITY_DEFAULT, nullptr, &ComposerWindow::OnStored, this);
+    return true;
+}
+
+void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer window) {
+    gdk_clipboard_store_finish(GDK_CLIPBOARD(clipboard), result, nullptr);
+    static_cast<ComposerWindow*>(window)->hide();
+}
+
+void ComposerWindow::ShowFileError(const CFileException& error) {
+    ShowError(Glib::ustring::compose("\"%1\" 파일을 읽거나 쓰지 못했습니다.", error.GetFileName()),
+              Glib::locale_to_utf8(error.GetErrorMessage()));
+}
+
+void ComposerWindow::ShowError(const Glib::ustring& text, const Glib::ustring& detail) {
+    m_errorDialog =
+        std::make_unique<Gtk::MessageDialog>(*this, text, false, Gtk::MessageType::WARNING, Gtk::ButtonsType::OK, true);
+    m_errorDialog->set_title(text);  // also what a window list shows, and what tests can read
+    m_errorDialog->set_secondary_text(detail);
+    m_errorDialog->signal_response().connect([this](int) { m_errorDialog->hide(); });
+    m_errorDialog->show();
+}
