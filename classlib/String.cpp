@@ -4,6 +4,22 @@
 #include <cstdio>
 #include <cstring>
 
+namespace {
+
+// printf into `size` bytes at `buffer`, or only measure when `buffer` is null; returns the length
+// of the whole result, or a negative number for a bad format.
+int FormatV(char* buffer, size_t size, const char* format, va_list args) {
+#ifdef _WIN32
+    // The C runtime's own printf. The C++ library would take MinGW's replacement, whose
+    // floating-point formatting adds some 18 KB that no format of this program uses.
+    return buffer == nullptr ? _vscprintf(format, args) : _vsnprintf(buffer, size, format, args);
+#else
+    return std::vsnprintf(buffer, size, format, args);
+#endif
+}
+
+}  // namespace
+
 CString::CString(const char* psz) : m_data(psz != nullptr ? psz : "") {}
 
 CString& CString::operator=(const char* psz) {
@@ -63,10 +79,10 @@ void CString::Format(const char* format, ...) {
     va_start(args, format);
     va_list measure;
     va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    const int length = FormatV(nullptr, 0, format, measure);
     va_end(measure);
     std::string result(length > 0 ? static_cast<size_t>(length) : 0, '\0');
-    if (length > 0) std::vsnprintf(result.data(), result.size() + 1, format, args);
+    if (length > 0) FormatV(result.data(), result.size() + 1, format, args);
     va_end(args);
     m_data.swap(result);
 }

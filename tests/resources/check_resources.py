@@ -4,6 +4,7 @@ Usage: /usr/bin/python3 check_resources.py EXE MACHINE     (MACHINE: i386 or amd
 """
 import struct
 import sys
+from xml.etree import ElementTree
 
 import pefile
 
@@ -11,6 +12,9 @@ MACHINES = {"i386": 0x014C, "amd64": 0x8664}
 # DLLs every Windows ships, and no more: anything else would have to travel with the program.
 DLLS = {"kernel32.dll", "user32.dll", "msvcrt.dll"}
 KOREAN = 0x0412
+# The Windows versions the manifest declares the program made for: 7, 8, 8.1, and 10 with 11.
+SUPPORTED_OS = ["{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+                "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]
 
 
 def utf16z(text):
@@ -36,6 +40,16 @@ def resources(pe):
     return found
 
 
+def manifest(xml):
+    """(tag without its namespace, attribute name or "text") -> the values in the manifest, in order."""
+    found = {}
+    for element in ElementTree.fromstring(xml).iter():
+        tag = element.tag.rsplit("}", 1)[-1]
+        for key, value in [*element.attrib.items(), ("text", (element.text or "").strip())]:
+            found.setdefault((tag, key), []).append(value)
+    return found
+
+
 def check(path, machine):
     pe = pefile.PE(path)
     res = resources(pe)
@@ -45,6 +59,8 @@ def check(path, machine):
     group = res.get((pefile.RESOURCE_TYPE["RT_GROUP_ICON"], 128), (0, b""))[1]
     icon_id = struct.unpack_from("<H", group, 18)[0] if len(group) == 20 else None
     icon = res.get((pefile.RESOURCE_TYPE["RT_ICON"], icon_id), (0, b""))[1]
+    manifest_language, xml = res.get((pefile.RESOURCE_TYPE["RT_MANIFEST"], 1), (None, b"<none/>"))
+    found = manifest(xml)
     yield "machine", pe.FILE_HEADER.Machine, MACHINES[machine]
     yield "subsystem", pe.OPTIONAL_HEADER.Subsystem, pefile.SUBSYSTEM_TYPE["IMAGE_SUBSYSTEM_WINDOWS_GUI"]
     yield "imported DLLs", {d.dll.decode().lower() for d in pe.DIRECTORY_ENTRY_IMPORT} - DLLS, set()
@@ -62,6 +78,13 @@ def check(path, machine):
         b"InternalName": b"Quillet", b"LegalTrademarks": b"", b"OriginalFilename": b"Quillet.EXE",
         b"ProductName": "Quillet 응용 프로그램".encode(), b"ProductVersion": b"1, 0, 0, 1"}}
     yield "version translation", [var.entry for var in var_info.Var], [{b"Translation": "0x0412 0x04b0"}]
+    yield "manifest 1, language neutral", manifest_language, 0
+    yield "execution level", found.get(("requestedExecutionLevel", "level")), ["asInvoker"]
+    yield "supported Windows", found.get(("supportedOS", "Id")), SUPPORTED_OS
+    yield "DPI awareness", [found.get(("dpiAware", "text")), found.get(("dpiAwareness", "text"))], \
+        [["true"], ["PerMonitorV2, System"]]
+    yield "dependencies", [found.get(("assemblyIdentity", key)) for key in ("name", "version", "publicKeyToken")], \
+        [["Microsoft.Windows.Common-Controls"], ["6.0.0.0"], ["6595b64144ccf1df"]]
 
 
 def main(path, machine):
