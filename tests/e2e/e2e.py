@@ -74,13 +74,14 @@ class Composer:
     def shown(self, message):  # the editor's text for a message with LF line breaks
         return self.enc(message.replace("\n", self.line_break))
 
-    def focus(self, *window_search):
+    def focus(self, *window_search):  # returns the window found
         window = run("xdotool", "search", "--sync", "--onlyvisible", *window_search).split()[0]
         run("xdotool", "windowfocus", "--sync", window, "mousemove", "--window", window, "20", "20")
         # Wine loses the first key that xdotool maps to a spare keycode (every Hangul syllable) in a
         # new process. F35 is mapped the same way but means nothing to the program.
         run("xdotool", "key", "F35")
         time.sleep(0.3)
+        return window
 
     def type(self, text):
         for keys in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", text):
@@ -212,9 +213,8 @@ class GtkComposer(Composer):
 
     def start(self):
         self.process = subprocess.Popen([str(self.options.exe)], cwd=self.dir)
-        self.window = run("xdotool", "search", "--sync", "--onlyvisible", "--pid", str(self.process.pid)).split()[0]
+        self.window = self.focus("--pid", str(self.process.pid))
         expect(b"Icon (48 x 48)" in run("xprop", "-id", self.window, "_NET_WM_ICON"), True, "window with its icon")
-        self.focus("--pid", str(self.process.pid))
 
     def wait_caption(self, text, timeout=10):
         deadline = time.monotonic() + timeout
