@@ -10,6 +10,10 @@
 
 namespace {
 
+// How long the driver waits for the composer to show a window or answer, in ms: only a failing
+// case waits this long, and Wine emulated on a loaded machine takes many seconds to start.
+constexpr DWORD kPatience = 60000;
+
 int Print(const char* word, const std::string& bytes) {
     std::printf("%s ", word);
     for (unsigned char c : bytes) std::printf("%02X", c);
@@ -55,7 +59,7 @@ void CALLBACK OnIcon(HWND, UINT, ULONG_PTR icon, LRESULT result) { *reinterpret_
 bool HasIcon(HWND window, WPARAM size) {
     LRESULT icon = -1;
     if (::SendMessageCallbackA(window, WM_GETICON, size, 0, OnIcon, reinterpret_cast<ULONG_PTR>(&icon)))
-        for (DWORD start = ::GetTickCount(); icon == -1 && ::GetTickCount() - start < 5000; ::Sleep(10))
+        for (DWORD start = ::GetTickCount(); icon == -1 && ::GetTickCount() - start < kPatience; ::Sleep(10))
             for (MSG msg; ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) ::DispatchMessageA(&msg);
     return icon != -1 && icon != 0;
 }
@@ -63,8 +67,8 @@ bool HasIcon(HWND window, WPARAM size) {
 int Clipboard(const std::string& command, const char* argument) {
     // The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
     HWND owner = ::CreateWindowA("STATIC", "driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-    for (int i = 0; !::OpenClipboard(owner); ++i, ::Sleep(10))
-        if (i == 200) return 1;
+    for (DWORD start = ::GetTickCount(); !::OpenClipboard(owner); ::Sleep(10))
+        if (::GetTickCount() - start > kPatience) return 1;
     int result = 0;
     if (command == "clipboard") {
         // The block's size, then its text: a CF_TEXT block holds the text and one terminating zero.
@@ -94,7 +98,13 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     const char* argument = argc > 2 ? argv[2] : "";
     if (command.find("clipboard") != std::string::npos) return Clipboard(command, argument);
-    HWND composer = Find(nullptr, command == "find" || command == "wait-caption" ? 15000 : 0, command == "find");
+    if (command == "hold-desktop") {  // Wine ends the desktop a moment after its last program
+        ::GetDesktopWindow();
+        Print("held", "");
+        std::fflush(stdout);
+        ::Sleep(INFINITE);
+    }
+    HWND composer = Find(nullptr, command == "find" || command == "wait-caption" ? kPatience : 0, command == "find");
     if (composer == nullptr) return std::fputs("no composer window\n", stderr), 1;
     if (command == "find") {  // with its icon set for both sizes, as the title bar and task switcher show it
         return Print(HasIcon(composer, ICON_BIG) && HasIcon(composer, ICON_SMALL) ? "found" : "no-icons", "");
@@ -104,7 +114,7 @@ int main(int argc, char** argv) {
     if (command == "wait-caption") {
         std::string caption;
         for (DWORD start = ::GetTickCount(); (caption = WindowText(composer)) != Unhex(argument); ::Sleep(20))
-            if (::GetTickCount() - start > 10000) break;
+            if (::GetTickCount() - start > kPatience) break;
         return Print("caption", caption);
     }
     if (command == "box") {
@@ -114,6 +124,8 @@ int main(int argc, char** argv) {
         Print("box", WindowText(::GetDlgItem(box, 0xFFFF)));
         return ::PostMessageA(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
     }
-    std::fputs("driver find|text|close|wait-caption HEX|box MS|clipboard|set-clipboard HEX|hold-clipboard\n", stderr);
+    std::fputs(
+        "driver find|text|close|wait-caption HEX|box MS|clipboard|set-clipboard HEX|hold-clipboard|hold-desktop\n",
+        stderr);
     return 2;
 }

@@ -14,16 +14,21 @@
 # prefix and one fresh directory per case, which is the program's current directory and so holds
 # its msg.dat. --wine is the command that runs a Windows program.
 import argparse
+import ast
 import contextlib
 import ctypes
+import inspect
 import os
-import re
 import shutil
 import subprocess
 import sys
 import tempfile
 import time
 from pathlib import Path
+
+# How long a case waits for the program to show or do what it expects, in seconds. Only a failing
+# case waits this long; Wine emulated on a busy machine takes many seconds to start a program.
+PATIENCE = 60
 
 TITLE = "문자쓰기"
 WRITE_ERROR = '"msg.dat" 파일을 읽거나 쓰지 못했습니다.'
@@ -44,7 +49,62 @@ def expect(actual, expected, what):
 
 
 def run(*command, **options):
-    return subprocess.run(command, check=True, timeout=60, capture_output=True, **options).stdout
+    return subprocess.run(command, check=True, timeout=PATIENCE, capture_output=True, **options).stdout
+
+
+x11 = ctypes.CDLL("libX11.so.6")
+x11.XOpenDisplay.restype = ctypes.c_void_p
+x11.XStringToKeysym.restype = ctypes.c_ulong
+x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int, ctypes.POINTER(ctypes.c_int)]
+x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
+x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.POINTER(ctypes.c_ulong),
+                                       ctypes.c_int]
+
+
+def keysym(key):  # of a character, or of a key name as xdotool takes it ("ctrl", "Return"); 0 for none
+    aliases = {"alt": "Alt_L", "ctrl": "Control_L", "control": "Control_L", "meta": "Meta_L", "super": "Super_L",
+               "shift": "Shift_L", "\n": "Return", "\t": "Tab"}
+    if len(key) == 1 and key not in aliases:  # Latin 1 by its code, the rest of Unicode above 0x1000000
+        code = ord(key)
+        return code if 0x20 <= code < 0x7F or 0xA0 <= code < 0x100 else 0x1000000 + code if code > 0xFF else 0
+    return x11.XStringToKeysym(aliases.get(key.lower(), key).encode())
+
+
+# A program reads the X keyboard map when it starts and again whenever the map changes. For a
+# character missing from the map, xdotool binds a spare keycode just before pressing it and restores
+# the map right after: a program that reads the key before it has taken in the new map (Wine under
+# emulation is slow to) sees a key that means nothing. So every character the cases may type gets a
+# keycode of its own before any program starts, and the map stays as it is from then on.
+class Keyboard:
+    def __init__(self, characters):
+        # Held open until the harness ends: an X server whose last client leaves resets its map.
+        self.display = ctypes.c_void_p(x11.XOpenDisplay(None))
+        if not self.display:
+            raise AssertionError("cannot open the X display")
+        low, high, width = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
+        x11.XDisplayKeycodes(self.display, ctypes.byref(low), ctypes.byref(high))
+        count = high.value - low.value + 1
+        syms = x11.XGetKeyboardMapping(self.display, low.value, count, ctypes.byref(width))
+        rows = [syms[i * width.value:(i + 1) * width.value] for i in range(count)]
+        x11.XFree(syms)
+        self.keysyms = {sym for row in rows for sym in row if sym}
+        spare = [low.value + i for i, row in enumerate(rows) if not any(row)]
+        wanted = sorted({keysym(character) for character in characters} - self.keysyms - {0})
+        if len(wanted) > len(spare):
+            raise AssertionError(f"{len(wanted)} characters to bind and {len(spare)} spare keycodes")
+        for code, sym in zip(spare, wanted):
+            x11.XChangeKeyboardMapping(self.display, code, 1, (ctypes.c_ulong * 1)(sym), 1)
+        x11.XSync(self.display, 0)
+        self.keysyms.update(wanted)
+
+    @staticmethod
+    def typed_by(functions):  # the characters in the text of their code: all they may type
+        return {character for function in functions for node in ast.walk(ast.parse(inspect.getsource(function)))
+                if isinstance(node, ast.Constant) and isinstance(node.value, str) for character in node.value}
+
+    def check(self, keysyms, keys):  # a key off the map would change it, as xdotool binds one
+        if not self.keysyms.issuperset(keysyms):
+            raise AssertionError(f"{keys!r}: not on the keyboard map; a case types only the text it spells out")
 
 
 # One run of a program in a fresh directory, typed into through X11. A front end adds how to start
@@ -77,46 +137,24 @@ class Composer:
     def focus(self, *window_search):  # returns the window found
         window = run("xdotool", "search", "--sync", "--onlyvisible", *window_search).split()[0]
         run("xdotool", "windowfocus", "--sync", window, "mousemove", "--window", window, "20", "20")
-        # Wine loses the first key that xdotool maps to a spare keycode (every Hangul syllable) in a
-        # new process. F35 is mapped the same way but means nothing to the program.
-        run("xdotool", "key", "F35")
-        time.sleep(0.3)
         return window
 
     def type(self, text):
-        for keys in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]", text):
-            if keys.isascii():
-                self.key_in(keys)
-                continue
-            # xdotool maps each Hangul syllable to a spare keycode just before pressing it, and Wine
-            # now and then reads the key before the mapping: that key never arrives. The tool's race,
-            # not the program's, so it is typed again; the case still checks every byte.
-            grown = len(self.text()) + len(self.enc(keys))
-            for _ in range(3):
-                self.key_in(keys)
-                deadline = time.monotonic() + 3
-                while len(self.text()) != grown and time.monotonic() < deadline:
-                    time.sleep(0.05)
-                if len(self.text()) == grown:
-                    break
-            else:
-                raise AssertionError(f"{keys!r} typed three times and never arrived")
+        self.options.keyboard.check([keysym(character) for character in text], text)
+        self.key_in(text)
 
     def key_in(self, text):
         run("xdotool", "type", "--delay", "30", text)
 
     def key(self, *keys):
+        self.options.keyboard.check([keysym(name) for combination in keys for name in combination.split("+")], keys)
         run("xdotool", "key", "--delay", "20", *keys)
 
     def x11_clipboard(self):
         return run("xclip", "-o", "-selection", "clipboard")
 
     def wait_exit(self):
-        return self.process.wait(timeout=15)
-
-    def running(self):
-        time.sleep(0.5)
-        return self.process.poll() is None
+        return self.process.wait(timeout=PATIENCE)
 
 
 # Quillet.exe under Wine, read from inside Wine by driver.exe: a word, then bytes as hex.
@@ -132,18 +170,24 @@ class WineComposer(Composer):
         quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([*options.wine[:-1], options.wine[-1] + "server", "-p", "60"], **quiet)  # may run already
         subprocess.run([*options.wine, "wineboot", "-i"], check=True, timeout=300, **quiet)
-        # The desktop process too, which the first program to look for a window starts (a failing look).
-        subprocess.run([*options.wine, str(options.driver), "text"], **quiet)
+        # The desktop process too, and a program that keeps it to the end: Wine ends the desktop a
+        # moment after its last program, and starting it again for the next one is slow emulated.
+        options.desktop = subprocess.Popen([*options.wine, str(options.driver), "hold-desktop"],
+                                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        expect(options.desktop.stdout.readline().strip(), b"held", "driver hold-desktop")
 
     @staticmethod
     def finish(options):
+        options.desktop.kill()
+        options.desktop.wait()
         subprocess.run([*options.wine[:-1], options.wine[-1] + "server", "-k"])
 
     def driver(self, *args, background=False):
         command = [*self.options.wine, str(self.options.driver), *map(str, args)]
         if background:
             return subprocess.Popen(command, stdout=subprocess.PIPE)
-        out = subprocess.run(command, capture_output=True, timeout=60)
+        # The driver waits up to as long itself, after Wine has started it.
+        out = subprocess.run(command, capture_output=True, timeout=3 * PATIENCE)
         words = out.stdout.decode("ascii", "replace").split() + ["", ""]
         if out.returncode != 0:
             raise AssertionError(f"driver {' '.join(command[-len(args):])} failed: {out.stdout + out.stderr[-300:]!r}")
@@ -192,8 +236,8 @@ class WineComposer(Composer):
             holder.kill()
             holder.wait()
 
-    def message_box(self):  # the text of the box it shows within 10 s, None without one; dismissed
-        word, text = self.driver("box", 10000)
+    def message_box(self):  # the text of the box it shows, None without one; dismissed
+        word, text = self.driver("box", PATIENCE * 1000)
         return text if word == "box" else None
 
     def close(self):
@@ -216,15 +260,12 @@ class GtkComposer(Composer):
         self.window = self.focus("--pid", str(self.process.pid))
         expect(b"Icon (48 x 48)" in run("xprop", "-id", self.window, "_NET_WM_ICON"), True, "window with its icon")
 
-    def wait_caption(self, text, timeout=10):
-        deadline = time.monotonic() + timeout
+    def wait_caption(self, text):
+        deadline = time.monotonic() + PATIENCE
         while (title := run("xdotool", "getwindowname", self.window).decode()[:-1]) != text:
             if time.monotonic() > deadline:
                 raise AssertionError(f"title: expected {text!r}, got {title!r}")
             time.sleep(0.05)
-
-    def type(self, text):  # no key is lost outside Wine
-        self.key_in(text)
 
     def text(self):
         # A selection the program made (all of a loaded message) is read as it stands. Otherwise
@@ -232,7 +273,7 @@ class GtkComposer(Composer):
         selected = self.primary()
         if selected is None:
             self.key("ctrl+a")
-            deadline = time.monotonic() + 1
+            deadline = time.monotonic() + 5  # an empty view selects nothing: it costs the whole wait
             while (selected := self.primary()) is None and time.monotonic() < deadline:
                 time.sleep(0.05)
             self.key("ctrl+End")
@@ -253,7 +294,7 @@ class GtkComposer(Composer):
         yield False
 
     def message_box(self):  # the report's title is its text; dismissed with Esc
-        deadline = time.monotonic() + 10
+        deadline = time.monotonic() + PATIENCE
         while len(windows := run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)).split()) < 2:
             if time.monotonic() > deadline:
                 return None
@@ -264,8 +305,6 @@ class GtkComposer(Composer):
         return title
 
     def close(self):  # WM_DELETE_WINDOW, as a window manager sends it when the window is closed
-        x11 = ctypes.CDLL("libX11.so.6")
-        x11.XOpenDisplay.restype = ctypes.c_void_p
         display = ctypes.c_void_p(x11.XOpenDisplay(None))
         atom = lambda name: x11.XInternAtom(display, name, 0)  # noqa: E731
         # An XClientMessageEvent, laid out in the longs of an XEvent on a 64-bit machine.
@@ -328,7 +367,7 @@ def write_error_keeps_the_dialog(c):
     c.key("Escape")
     box = c.message_box() or b""
     expect(box[:len(c.enc(WRITE_ERROR))], c.enc(WRITE_ERROR), "report of the write error")
-    expect((c.running(), c.text()), (True, c.enc("keep me")), "dialog after the report")
+    expect(c.text(), c.enc("keep me"), "dialog after the report")
     c.msg_dat.unlink()
     c.key("Escape")  # tries again
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"keep me"), "exit status and msg.dat")
@@ -392,6 +431,7 @@ def main():
     if unknown or not os.environ.get("DISPLAY"):
         parser.error(f"no such cases: {sorted(unknown)}" if unknown else "no X display: run under xvfb-run")
     chosen = [(name, run) for name, (run, tags) in CASES.items() if tags & options.cases]
+    options.keyboard = Keyboard(Keyboard.typed_by(run for _, run in chosen))
     backend.prepare(options)
     failed = []
     for name, run_case in chosen:
@@ -399,7 +439,7 @@ def main():
         try:
             run_case(composer)
             print(f"{name}: ok", flush=True)
-        except (AssertionError, subprocess.SubprocessError) as failure:
+        except (AssertionError, subprocess.SubprocessError, OSError) as failure:
             print(f"{name}: FAILED: {failure}", flush=True)
             failed.append(name)
         finally:
