@@ -68,14 +68,20 @@ int Clipboard(const std::string& command, const char* argument) {
     // The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
     HWND owner = ::CreateWindowA("STATIC", "driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     for (DWORD start = ::GetTickCount(); !::OpenClipboard(owner); ::Sleep(10))
-        if (::GetTickCount() - start > kPatience) return 1;
+        if (::GetTickCount() - start > kPatience) return std::fputs("the clipboard stays open\n", stderr), 1;
     int result = 0;
     if (command == "clipboard") {
         // The block's size, then its text: a CF_TEXT block holds the text and one terminating zero.
         HANDLE data = ::GetClipboardData(CF_TEXT);
         const char* text = data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
         result = text == nullptr ? 1 : Print(std::to_string(::GlobalSize(data)).c_str(), text);
-        if (text != nullptr) ::GlobalUnlock(data);
+        if (text != nullptr) {
+            ::GlobalUnlock(data);
+        } else {  // what it holds instead
+            std::fputs("no text on the clipboard; its formats:", stderr);
+            for (UINT format = 0; (format = ::EnumClipboardFormats(format)) != 0;) std::fprintf(stderr, " %u", format);
+            std::fputs("\n", stderr);
+        }
     } else if (command == "set-clipboard") {
         const std::string bytes = Unhex(argument);
         HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1);

@@ -24,6 +24,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import traceback
 from pathlib import Path
 
 # How long a case waits for the program to show or do what it expects, in seconds. Only a failing
@@ -440,7 +441,9 @@ def main():
             run_case(composer)
             print(f"{name}: ok", flush=True)
         except (AssertionError, subprocess.SubprocessError, OSError) as failure:
-            print(f"{name}: FAILED: {failure}", flush=True)
+            line = next(frame.lineno for frame in reversed(traceback.extract_tb(failure.__traceback__))
+                        if frame.name == name)
+            print(f"{name}: FAILED at line {line}: {failure}", flush=True)
             failed.append(name)
         finally:
             composer.stop()
