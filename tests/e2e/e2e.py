@@ -16,6 +16,7 @@
 # prefix and one fresh directory per case, which is the program's current directory and so holds
 # its msg.dat. --wine is the command that runs a Windows program.
 import argparse
+import ast
 import contextlib
 import ctypes
 import os
@@ -27,8 +28,13 @@ import tempfile
 import time
 from pathlib import Path
 
-TITLE = "문자쓰기"
-WRITE_ERROR = '"msg.dat" 파일을 읽거나 쓰지 못했습니다.'
+# The texts the user reads, from the one place every front end takes them, as code page 949 bytes:
+# each name (a constant, or the macro the resource script takes) and its literal, maybe in pieces.
+TEXTS = {name: b"".join(ast.literal_eval("b" + piece) for piece in re.findall(r'"(?:[^"\\]|\\.)*"', literal)).decode("cp949")
+         for name, literal in re.findall(r'(\w+)(?:\[\] =| )((?:\s*"(?:[^"\\]|\\.)*")+)',
+                                         (Path(__file__).parents[2] / "rules/Texts.h").read_text())}
+TITLE = TEXTS["QUILLET_INITIAL_TITLE"]
+WRITE_ERROR = TEXTS["kFileErrorTemplate"].replace("%s", "msg.dat")
 
 
 # The standard Korean (dubeolsik) layout: the keys of each initial, medial and final jamo in the order
@@ -45,7 +51,7 @@ def dubeolsik(syllable):
 
 def status(message):  # the caption for a message with LF line breaks
     left = 80 - len(message.encode("cp949"))
-    return f"{left} 바이트 남음" if left >= 0 else f"{-left} 바이트 초과"
+    return TEXTS["kRemainingTemplate" if left >= 0 else "kOverTemplate"].replace("%d", str(abs(left)))
 
 
 def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR CR LF
@@ -399,13 +405,14 @@ def empty_file_then_no_file_can_be_made(c):
 @case("gtk")
 def message_files_of_the_windows_program(c):
     # As the Windows program saves them: a lone CR, Hangul, and a final line break. Loaded as typed
-    # there, and saved back byte for byte.
-    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored("한글\n"))
+    # there, and saved back byte for byte. The long line crosses every buffer of the conversion.
+    line = "한글 ok " * 700
+    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored(line + "\n"))
     c.start()
-    c.wait_caption(status("xy\n한글\n"))
-    expect((c.text(), c.clipboard()), (c.enc("x\ry\n한글\n"), c.enc("xy\n한글\n")), "view and clipboard")
+    c.wait_caption(status(f"xy\n{line}\n"))
+    expect((c.text(), c.clipboard()), (c.enc(f"x\ry\n{line}\n"), c.enc(f"xy\n{line}\n")), "view and clipboard")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored("한글\n")), "exit status and msg.dat")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored(line + "\n")), "exit status and msg.dat")
 
 
 @case("gtk")
