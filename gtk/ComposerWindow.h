@@ -7,7 +7,10 @@
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 #include "core/FileException.h"
 #include "core/String.h"
@@ -21,19 +24,35 @@ public:
     ComposerWindow();
     ~ComposerWindow() override;
 
+    // The desktop session is about to end: saves the message as it stands, asking nothing, since
+    // nobody may be there to answer. A failure leaves msg.dat as it was.
+    void SaveUnasked();
+    // A signal ends the program: saves as above, then closes.
+    void CloseUnasked();
+
 private:
     // Text as it arrives, typed or pasted, before the buffer takes it.
     void OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int bytes);
     // The update step: every change of the text runs it.
     void OnChanged();
     bool OnKeyPressed(guint keyval, guint keycode, Gdk::ModifierType state);
-    // Saves the message; the window closes only once it is saved or msg.dat could not be opened.
+    // Esc and a close request: the window closes once the message is saved, or once the user,
+    // asked, chose to close without saving.
     bool OnCloseRequest();
+    // Every way out comes here. Saves the message, asking the user first where `mayAsk` and msg.dat
+    // could not be read at start or cannot be opened now; true when the window may close now.
+    bool SaveMessage(bool mayAsk);
+    // Closes, the message saved or given up.
+    void Leave();
     // Closes the window once the clipboard manager has the text, or has failed to take it.
     static void OnStored(GObject* clipboard, GAsyncResult* result, gpointer window);
     // Report a failure in Korean, as the Windows program does, in a dialog over the window.
     void ShowFileError(const CFileException& error);
     void ShowError(const Glib::ustring& text, const Glib::ustring& detail);
+    // A question about msg.dat: `format` names it, `reason` and `choice` follow; `onAnswer` gets the
+    // response of the button pressed, or Gtk::ResponseType::DELETE_EVENT for Esc.
+    void Ask(const char* format, const Glib::ustring& reason, const char* choice,
+             std::initializer_list<std::pair<const char*, int>> buttons, std::function<void(int)> onAnswer);
 
     // The view's text as the Windows editor holds it: code page 949, each line break CR LF.
     CString MessageText() const;
@@ -42,4 +61,5 @@ private:
     Gtk::TextView m_textView;
     std::unique_ptr<Gtk::MessageDialog> m_errorDialog;
     bool m_closing = false;
+    bool m_unreadable = false;  // msg.dat could not be read at start: replaced only when the user says so
 };
