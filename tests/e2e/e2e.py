@@ -48,7 +48,7 @@ def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR
 
 def expect(actual, expected, what):
     if actual != expected:
-        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
+        raise AssertionError(f"{what}: expected {expected!r:.400}, got {actual!r:.400}")
 
 
 def run(*command, **options):
@@ -499,7 +499,7 @@ def main():
         try:
             run_case(composer)
             print(f"{name}: ok", flush=True)
-        except (AssertionError, subprocess.SubprocessError) as failure:
+        except (AssertionError, subprocess.SubprocessError, OSError) as failure:  # OSError: no msg.dat, say
             print(f"{name}: FAILED: {failure}", flush=True)
             failed.append(name)
         finally:
