@@ -383,7 +383,7 @@ def session_end_saves(c):
                "exit status, msg.dat and the folder")
 
 
-@case()
+@case("win32")
 def full_disk_keeps_the_saved_message(c):
     # No room for the new message, though there would be once the old one were cut: the save
     # fails, is reported, and leaves the saved message byte for byte; with room again, Esc saves.
@@ -427,7 +427,7 @@ def no_file_can_be_made_then_asked(c):
            "exit status, msg.dat (a directory) and the folder")
 
 
-@case("win32")
+@case()
 def unread_file_is_replaced_only_when_the_user_says_so(c):
     # msg.dat could not be read at start (here a directory): closing asks before replacing it.
     c.msg_dat.mkdir()
