@@ -117,6 +117,7 @@ int main(int argc, char** argv) {
         for (DWORD start = ::GetTickCount(); ::IsWindow(box) && ::GetTickCount() - start < 5000;) ::Sleep(20);
         return 0;
     }
-    std::fputs("driver find|text|close|wait-caption HEX|box MS [BUTTON]|clipboard|set-clipboard HEX|hold-clipboard\n", stderr);
+    std::fputs("driver find|text|close|wait-caption HEX|box MS [BUTTON]|clipboard|set-clipboard HEX|hold-clipboard\n",
+               stderr);
     return 2;
 }
