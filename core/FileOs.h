@@ -33,7 +33,8 @@ CString Describe(long error);
 // where opening `name` for writing would (a directory, a file that may not be written or that
 // another program holds open) and where no file can be made beside it. A target that is not a
 // regular file (a device, a pipe) is opened itself and written in place: there is no file to
-// replace, and moving one over a device node would destroy the node. `temporary` is then empty.
+// replace, and moving one over a device node would destroy the node. So is a file that may be
+// written in a folder that takes no new file, as it always could be. `temporary` is then empty.
 long OpenReplacement(const char* name, Handle& handle, CString& temporary, CString& target);
 long Replace(Handle handle, const char* temporary, const char* target);
 void Remove(const char* temporary);

@@ -104,6 +104,15 @@ long OpenReplacement(const char* name, Handle& handle, CString& temporary, CStri
         temporary.Format("%s.%ld-%u.tmp", path.c_str(), static_cast<long>(::getpid()), attempt);
         const int fd = ::open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST && attempt < 100) continue;
+        if (fd < 0 && errno == EACCES && existed) {
+            // A folder that takes no new file, holding a file that may be written: written in place,
+            // as it always could be, rather than not at all.
+            temporary.Empty();
+            const int file = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            if (file < 0) return errno;
+            handle = file;
+            return 0;
+        }
         // The new file keeps the old one's permissions; a new file gets the umask's, as ever.
         if (fd < 0 || (existed && ::fchmod(fd, info.st_mode & 07777) != 0)) {
             const long error = errno;

@@ -61,7 +61,8 @@ long OpenReplacement(const char* name, Handle& handle, CString& temporary, CStri
     // Opened as the file would be for writing: a folder, a read-only file and one that another
     // program holds open fail here, as they did when the file was written in place.
     const HANDLE probe = ::CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
+    const bool existed = probe != INVALID_HANDLE_VALUE;
+    if (!existed) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) return static_cast<long>(error);
     } else {
@@ -88,14 +89,21 @@ long OpenReplacement(const char* name, Handle& handle, CString& temporary, CStri
             return 0;
         }
         const DWORD error = ::GetLastError();
-        if (error != ERROR_FILE_EXISTS || attempt == 100) {
-            temporary.Empty();
-            return static_cast<long>(error);
-        }
+        if (error == ERROR_FILE_EXISTS && attempt < 100) continue;
+        temporary.Empty();
+        if (error != ERROR_ACCESS_DENIED || !existed) return static_cast<long>(error);
+        // A folder that takes no new file, holding a file that may be written: written in place, as
+        // it always could be, rather than not at all.
+        const HANDLE old =
+            ::CreateFileA(target, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (old == INVALID_HANDLE_VALUE) return static_cast<long>(::GetLastError());
+        handle = reinterpret_cast<Handle>(old);
+        return 0;
     }
 }
 
 long Replace(Handle handle, const char* temporary, const char* target) {
+    if (*temporary == '\0') return Close(handle);
     if (!::FlushFileBuffers(AsHandle(handle))) {
         const DWORD error = ::GetLastError();
         ::CloseHandle(AsHandle(handle));
