@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <string>
 
 #include "core/FileOs.h"
 
@@ -58,33 +57,37 @@ namespace {
 
 // `name` with its symbolic links followed, as far as they lead: a link to nothing yet gives the
 // name the file is to have.
-std::string Resolve(const char* name) {
-    std::string path = name;
+CString Resolve(const char* name) {
+    CString path = name;
     char link[PATH_MAX];
     // Beyond the system's own limit of links, opening the path reports the loop.
     for (int hops = 0; hops < 40; ++hops) {
-        const ssize_t length = ::readlink(path.c_str(), link, sizeof link);
+        const ssize_t length = ::readlink(path, link, sizeof link);
         if (length <= 0 || length == static_cast<ssize_t>(sizeof link)) break;
-        const std::string::size_type slash = path.rfind('/');
-        const bool relative = link[0] != '/' && slash != std::string::npos;
-        path = (relative ? path.substr(0, slash + 1) : std::string()) + std::string(link, static_cast<size_t>(length));
+        const char* slash = std::strrchr(path, '/');
+        CString next;
+        if (link[0] != '/' && slash != nullptr)
+            next = path.Left(static_cast<int>(slash - static_cast<const char*>(path)) + 1);
+        next += CString(link, static_cast<int>(length));
+        path = next;
     }
     return path;
 }
 
-std::string DirectoryOf(const std::string& path) {
-    const std::string::size_type slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+CString DirectoryOf(const char* path) {
+    const char* slash = std::strrchr(path, '/');
+    if (slash == nullptr) return ".";
+    return slash == path ? CString("/") : CString(path, static_cast<int>(slash - path));
 }
 
 }  // namespace
 
 long OpenReplacement(const char* name, Handle& handle, CString& temporary, CString& target) {
-    const std::string path = Resolve(name);
-    target = path.c_str();
+    const CString path = Resolve(name);
+    target = path;
     temporary.Empty();
     // Not blocking on a pipe without a reader: that fails at once with ENXIO.
-    const int probe = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const int probe = ::open(path, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (probe < 0 && errno != ENOENT) return errno;
     struct stat info {};
     const bool existed = probe >= 0;
@@ -101,14 +104,14 @@ long OpenReplacement(const char* name, Handle& handle, CString& temporary, CStri
         ::close(probe);
     }
     for (unsigned attempt = 0;; ++attempt) {
-        temporary.Format("%s.%ld-%u.tmp", path.c_str(), static_cast<long>(::getpid()), attempt);
+        temporary.Format("%s.%ld-%u.tmp", static_cast<const char*>(path), static_cast<long>(::getpid()), attempt);
         const int fd = ::open(temporary, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno == EEXIST && attempt < 100) continue;
         if (fd < 0 && errno == EACCES && existed) {
             // A folder that takes no new file, holding a file that may be written: written in place,
             // as it always could be, rather than not at all.
             temporary.Empty();
-            const int file = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+            const int file = ::open(path, O_WRONLY | O_TRUNC | O_CLOEXEC);
             if (file < 0) return errno;
             handle = file;
             return 0;
@@ -139,7 +142,7 @@ long Replace(Handle handle, const char* temporary, const char* target) {
     if (::close(fd) != 0) return errno;
     if (::rename(temporary, target) != 0) return errno;
     // The move is on the disk only once the directory that records it is.
-    const int directory = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int directory = ::open(DirectoryOf(target), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (directory < 0) return errno;
     const long error = ::fsync(directory) == 0 || errno == EINVAL ? 0 : errno;
     ::close(directory);
