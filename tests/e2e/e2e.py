@@ -19,6 +19,7 @@ import contextlib
 import ctypes
 import os
 import re
+import select
 import shutil
 import signal
 import subprocess
@@ -229,6 +230,29 @@ class WineComposer(Composer):
         return [lambda: subprocess.run([*self.options.wine, "wineboot", "--end-session", "--force"], check=True,
                                        timeout=60, capture_output=True)]
 
+# A desktop's session manager, as GTK programs see it on the session bus: it registers the program
+# as a client and, on SIGUSR1, asks it whether the session may end; it prints "ended" once answered.
+SESSION_MANAGER = """
+import signal
+from gi.repository import Gio, GLib
+node = Gio.DBusNodeInfo.new_for_xml(\"\"\"<node>
+ <interface name='org.gnome.SessionManager'><method name='RegisterClient'><arg type='s' direction='in'/>
+  <arg type='s' direction='in'/><arg type='o' direction='out'/></method></interface>
+ <interface name='org.gnome.SessionManager.ClientPrivate'><method name='EndSessionResponse'>
+  <arg type='b' direction='in'/><arg type='s' direction='in'/></method></interface></node>\"\"\")
+client = '/org/gnome/SessionManager/Client1'
+def call(bus, sender, path, interface, method, parameters, invocation):
+    invocation.return_value(GLib.Variant('(o)', (client,)) if method == 'RegisterClient' else None)
+    print('ended' if method == 'EndSessionResponse' else 'registered', flush=True)
+def owned(bus, name):
+    bus.register_object('/org/gnome/SessionManager', node.interfaces[0], call)
+    bus.register_object(client, node.interfaces[1], call)
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, lambda: bus.emit_signal(
+        None, client, 'org.gnome.SessionManager.ClientPrivate', 'QueryEndSession', GLib.Variant('(u)', (0,))) or True)
+Gio.bus_own_name(Gio.BusType.SESSION, 'org.gnome.SessionManager', 0, owned)
+GLib.MainLoop().run()
+"""
+
 
 # quillet-gtk, read from outside through X11: its title, the clipboard, and the view's text through
 # the PRIMARY selection, which holds whatever the view has selected.
@@ -308,6 +332,32 @@ class GtkComposer(Composer):
 
     def session_ends(self):  # what a logout or service manager sends, and a closed terminal
         return [lambda: self.process.send_signal(signal.SIGTERM), lambda: self.process.send_signal(signal.SIGHUP)]
+
+    @contextlib.contextmanager
+    def session_manager(self):  # a private session bus with a session manager on it; yields its log-out
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+        environment = dict(os.environ)
+        os.environ.update(DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().decode().strip(), GTK_A11Y="none")
+        manager = subprocess.Popen(["/usr/bin/python3", "-c", SESSION_MANAGER], stdout=subprocess.PIPE)
+
+        def said(word):  # within 10 s
+            ready = select.select([manager.stdout], [], [], 10)[0]
+            expect(manager.stdout.readline() if ready else b"", word + b"\n", "session manager")
+
+        def log_out():
+            said(b"registered")
+            manager.send_signal(signal.SIGUSR1)
+            said(b"ended")
+        try:
+            yield log_out
+        finally:
+            os.environ.clear()
+            os.environ.update(environment)
+            self.stop()
+            for process in manager, bus:
+                process.kill()
+                process.wait()
 
     def close(self):  # WM_DELETE_WINDOW, as a window manager sends it when the window is closed
         x11 = ctypes.CDLL("libX11.so.6")
@@ -447,6 +497,19 @@ def unread_file_is_replaced_only_when_the_user_says_so(c):
     c.key("Escape")  # asked once: saved
     expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, b"new", ["msg.dat"]),
            "exit status, msg.dat and the folder")
+
+
+@case("gtk")
+def desktop_logout_saves(c):
+    # The desktop's session manager asks before a logout: the draft is saved then, unasked, and the
+    # window stays, as the logout may yet be cancelled.
+    with c.session_manager() as log_out:
+        c.start()
+        c.type("logout draft")
+        c.wait_caption(status("logout draft"))
+        log_out()
+        expect((c.running(), c.msg_dat.read_bytes(), c.files()), (True, b"logout draft", ["msg.dat"]),
+               "window, msg.dat and the folder after the question")
 
 
 @case("gtk")
