@@ -3,13 +3,16 @@
 #include <gdkmm/texture.h>
 #include <gdkmm/toplevel.h>
 #include <glibmm/convert.h>
+#include <glibmm/main.h>
 #include <gtkmm/eventcontrollerkey.h>
 #include <gtkmm/messagedialog.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "rules/LengthStatus.h"
 #include "rules/MessageFile.h"
+#include "rules/Texts.h"
 
 namespace {
 
@@ -56,7 +59,7 @@ Glib::ustring Shown(const Glib::ustring& text) {
 }  // namespace
 
 ComposerWindow::ComposerWindow() {
-    set_title("문자쓰기");
+    set_title(FromCp949(kInitialTitle));
     set_default_size(200, 194);  // the Windows dialog's proportions, for the larger font
     m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
     m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
@@ -70,12 +73,15 @@ ComposerWindow::ComposerWindow() {
     buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInsert), false);
     std::optional<CString> message;
     try {
-        message = LoadMessageFile();
+        message = LoadMessageFile(&m_unreadable);
     } catch (const CFileException& error) {
+        m_unreadable = true;
         ShowFileError(error);
     }
     if (message) buffer->set_text(FromCp949(*message));
     buffer->signal_changed().connect(sigc::mem_fun(*this, &ComposerWindow::OnChanged));
+    // gtkmm does not wrap the view's preedit signal, hence GObject's own connection.
+    g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&ComposerWindow::OnPreeditChanged), this);
     if (message) OnChanged();
 
     const auto keys = Gtk::EventControllerKey::create();
@@ -105,14 +111,37 @@ void ComposerWindow::OnInsert(Gtk::TextBuffer::iterator& position, const Glib::u
     position = buffer->insert(position, shown);
 }
 
+void ComposerWindow::OnPreeditChanged(GtkTextView*, const char* preedit, gpointer window) {
+    auto* self = static_cast<ComposerWindow*>(window);
+    self->m_preedit = preedit;
+    // A composition ends with the preedit cleared just before its syllable is committed: the
+    // update waits for pending events, so the count never drops the syllable in between.
+    if (!self->m_preeditUpdate.connected())
+        self->m_preeditUpdate = Glib::signal_idle().connect(
+            sigc::bind_return(sigc::mem_fun(*self, &ComposerWindow::OnChanged), false), Glib::PRIORITY_HIGH_IDLE);
+}
+
+void ComposerWindow::CommitPreedit() {
+    if (m_preedit.empty()) return;
+    // Reset, IBus' Hangul engine drops its composition rather than commit it: the syllable is put
+    // in here instead, where the view shows it.
+    const Glib::ustring syllable = std::exchange(m_preedit, {});
+    m_textView.reset_im_context();
+    m_textView.get_buffer()->insert_at_cursor(syllable);
+}
+
 void ComposerWindow::OnChanged() {
-    const CString text = NormaliseMessage(MessageText());
+    m_preeditUpdate.disconnect();
+    const CString text = NormaliseMessage(MessageText(m_preedit));
     get_clipboard()->set_text(FromCp949(text));
     set_title(FromCp949(ComputeLengthStatus(text)));
 }
 
-CString ComposerWindow::MessageText() const {
-    CString text = Bytes(m_textView.get_buffer()->get_text(true));
+CString ComposerWindow::MessageText(const Glib::ustring& preedit) const {
+    const auto buffer = m_textView.get_buffer();
+    const auto cursor = buffer->get_iter_at_offset(buffer->property_cursor_position());
+    CString text = Bytes(buffer->get_text(buffer->begin(), cursor, true) + preedit +
+                         buffer->get_text(cursor, buffer->end(), true));
     text.Replace("\n", "\r\n");
     return ToCp949(static_cast<const char*>(text));
 }
@@ -124,23 +153,63 @@ bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {
 }
 
 bool ComposerWindow::OnCloseRequest() {
-    if (m_closing) return true;
+    if (!m_closing && SaveMessage(true)) Leave();
+    return true;
+}
+
+void ComposerWindow::SaveUnasked() {
+    if (!m_closing) SaveMessage(false);
+}
+
+void ComposerWindow::CloseUnasked() {
+    SaveUnasked();
+    Leave();
+}
+
+bool ComposerWindow::SaveMessage(bool mayAsk) {
+    CommitPreedit();
+    if (m_unreadable) {
+        if (!mayAsk) return true;
+        Ask(kUnreadableTemplate, "", kUnreadableChoice,
+            {{kYesButton, Gtk::ResponseType::YES},
+             {kNoButton, Gtk::ResponseType::NO},
+             {kCancelButton, Gtk::ResponseType::CANCEL}},
+            [this](int answer) {
+                if (answer == Gtk::ResponseType::YES) {
+                    m_unreadable = false;
+                    close();
+                } else if (answer == Gtk::ResponseType::NO) {
+                    Leave();
+                }
+            });
+        return false;
+    }
+    std::optional<CFileException> refused;
     try {
-        SaveMessageFile([this] { return MessageText(); });
+        refused = SaveMessageFile([this] { return MessageText({}); });
     } catch (const CFileException& error) {
-        ShowFileError(error);
-        return true;  // open with its text; Esc tries again
+        if (mayAsk) ShowFileError(error);
+        return !mayAsk;  // open with its text; Esc tries again
     } catch (...) {
         // Whatever else fails, the window stays open with the message rather than lose it.
-        ShowError("작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.", "");
-        return true;
+        if (mayAsk) ShowError(FromCp949(kUnexpectedError), "");
+        return !mayAsk;
     }
+    if (!refused || !mayAsk) return true;
+    Ask(kCannotSaveTemplate, Glib::locale_to_utf8(refused->GetErrorMessage()), kCannotSaveChoice,
+        {{kRetryButton, Gtk::ResponseType::OK}, {kCancelButton, Gtk::ResponseType::CANCEL}}, [this](int answer) {
+            if (answer == Gtk::ResponseType::CANCEL) Leave();
+        });
+    return false;
+}
+
+void ComposerWindow::Leave() {
+    if (m_closing) return;
     // On X11 the clipboard's text lives in this process: offer it to the clipboard manager before
     // leaving. Without one the store fails at once, and the text goes with the program.
     // gtkmm does not wrap the store, hence GDK's own call.
     m_closing = true;
     gdk_clipboard_store_async(get_clipboard()->gobj(), G_PRIORITY_DEFAULT, nullptr, &ComposerWindow::OnStored, this);
-    return true;
 }
 
 void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer window) {
@@ -149,8 +218,9 @@ void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer
 }
 
 void ComposerWindow::ShowFileError(const CFileException& error) {
-    ShowError(Glib::ustring::compose("\"%1\" 파일을 읽거나 쓰지 못했습니다.", error.GetFileName()),
-              Glib::locale_to_utf8(error.GetErrorMessage()));
+    CString text;
+    text.Format(kFileErrorTemplate, error.GetFileName());
+    ShowError(FromCp949(text), Glib::locale_to_utf8(error.GetErrorMessage()));
 }
 
 void ComposerWindow::ShowError(const Glib::ustring& text, const Glib::ustring& detail) {
@@ -159,5 +229,23 @@ void ComposerWindow::ShowError(const Glib::ustring& text, const Glib::ustring& d
     m_errorDialog->set_title(text);  // also what a window list shows, and what tests can read
     m_errorDialog->set_secondary_text(detail);
     m_errorDialog->signal_response().connect([this](int) { m_errorDialog->hide(); });
+    m_errorDialog->show();
+}
+
+void ComposerWindow::Ask(const char* format, const Glib::ustring& reason, const char* choice,
+                         std::initializer_list<std::pair<const char*, int>> buttons,
+                         std::function<void(int)> onAnswer) {
+    CString text;
+    text.Format(format, kMessageFileName);
+    m_errorDialog = std::make_unique<Gtk::MessageDialog>(*this, FromCp949(text), false, Gtk::MessageType::WARNING,
+                                                         Gtk::ButtonsType::NONE, true);
+    m_errorDialog->set_title(FromCp949(text));
+    m_errorDialog->set_secondary_text((reason.empty() ? "" : reason + "\n\n") + FromCp949(choice));
+    for (const auto& [label, response] : buttons) m_errorDialog->add_button(FromCp949(label), response);
+    // The answer is acted on once the dialog's signal is over: it may close the window, or ask again.
+    m_errorDialog->signal_response().connect([this, onAnswer](int answer) {
+        m_errorDialog->hide();
+        Glib::signal_idle().connect_once([onAnswer, answer] { onAnswer(answer); });
+    });
     m_errorDialog->show();
 }

@@ -1,16 +1,21 @@
 // The composer: one text view whose every change updates the title (bytes left or over) and the
-// clipboard, and whose text is kept in msg.dat when the window is dismissed. The message rules
-// work on code page 949 bytes; the view holds UTF-8, and only what code page 949 can represent.
+// clipboard, and whose text is kept in msg.dat when the window is dismissed. The syllable an input
+// method is composing counts as if it were typed, and is committed before the text is kept. The
+// message rules work on code page 949 bytes; the view holds UTF-8, and only what code page 949 can
+// represent.
 #pragma once
 
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
-#include "classlib/FileException.h"
-#include "classlib/String.h"
+#include "core/FileException.h"
+#include "core/String.h"
 
 namespace Gtk {
 class MessageDialog;
@@ -21,25 +26,50 @@ public:
     ComposerWindow();
     ~ComposerWindow() override;
 
+    // The desktop session is about to end: saves the message as it stands, asking nothing, since
+    // nobody may be there to answer. A failure leaves msg.dat as it was.
+    void SaveUnasked();
+    // A signal ends the program: saves as above, then closes.
+    void CloseUnasked();
+
 private:
     // Text as it arrives, typed or pasted, before the buffer takes it.
     void OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int bytes);
-    // The update step: every change of the text runs it.
+    // The update step: every change of the text, or of the composition, runs it.
     void OnChanged();
+    // The input method's composition, shown at the cursor but not yet in the buffer.
+    static void OnPreeditChanged(GtkTextView* view, const char* preedit, gpointer window);
+    // Puts the syllable being composed into the text, as the next key would have; every way of
+    // closing runs it before the text is saved.
+    void CommitPreedit();
     bool OnKeyPressed(guint keyval, guint keycode, Gdk::ModifierType state);
-    // Saves the message; the window closes only once it is saved or msg.dat could not be opened.
+    // Esc and a close request: the window closes once the message is saved, or once the user,
+    // asked, chose to close without saving.
     bool OnCloseRequest();
+    // Every way out comes here. Saves the message, asking the user first where `mayAsk` and msg.dat
+    // could not be read at start or cannot be opened now; true when the window may close now.
+    bool SaveMessage(bool mayAsk);
+    // Closes, the message saved or given up.
+    void Leave();
     // Closes the window once the clipboard manager has the text, or has failed to take it.
     static void OnStored(GObject* clipboard, GAsyncResult* result, gpointer window);
     // Report a failure in Korean, as the Windows program does, in a dialog over the window.
     void ShowFileError(const CFileException& error);
     void ShowError(const Glib::ustring& text, const Glib::ustring& detail);
+    // A question about msg.dat: `format` names it, `reason` and `choice` follow; `onAnswer` gets the
+    // response of the button pressed, or Gtk::ResponseType::DELETE_EVENT for Esc.
+    void Ask(const char* format, const Glib::ustring& reason, const char* choice,
+             std::initializer_list<std::pair<const char*, int>> buttons, std::function<void(int)> onAnswer);
 
-    // The view's text as the Windows editor holds it: code page 949, each line break CR LF.
-    CString MessageText() const;
+    // The view's text as the Windows editor holds it, with `preedit` at the cursor: code page 949,
+    // each line break CR LF.
+    CString MessageText(const Glib::ustring& preedit) const;
 
     Gtk::ScrolledWindow m_scrolled;
     Gtk::TextView m_textView;
     std::unique_ptr<Gtk::MessageDialog> m_errorDialog;
+    Glib::ustring m_preedit;
+    sigc::connection m_preeditUpdate;
     bool m_closing = false;
+    bool m_unreadable = false;  // msg.dat could not be read at start: replaced only when the user says so
 };

@@ -4,7 +4,9 @@
 # The cases are written once for every front end: a backend starts the program and reads its
 # caption, editor, clipboard and message box; keys go through X11 for all of them. The Windows
 # program runs under Wine and is read by driver.exe, which sees it as Windows does: raw code page
-# 949 bytes. The native composer (--gtk) is read through X11 alone, in UTF-8.
+# 949 bytes. The native composer (--gtk) is read through X11 alone, in UTF-8, and gets Hangul as a
+# Korean user types it: through IBus and its Hangul engine, on a D-Bus session bus of its own
+# (dbus-run-session), which --gtk starts by itself.
 #
 #   e2e.py --exe Quillet.exe --driver driver.exe --work DIR [--cases NAME,TAG,...] [--wine CMD]
 #   e2e.py --gtk --exe quillet-gtk --work DIR [--cases NAME,TAG,...]
@@ -19,7 +21,10 @@ import contextlib
 import ctypes
 import inspect
 import os
+import re
+import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -31,13 +36,31 @@ from pathlib import Path
 # case waits this long; Wine emulated on a busy machine takes many seconds to start a program.
 PATIENCE = 60
 
-TITLE = "문자쓰기"
-WRITE_ERROR = '"msg.dat" 파일을 읽거나 쓰지 못했습니다.'
+# The texts the user reads, from the one place every front end takes them, as code page 949 bytes:
+# each name (a constant, or the macro the resource script takes) and its literal, maybe in pieces.
+TEXTS = {name: b"".join(ast.literal_eval("b" + piece) for piece in re.findall(r'"(?:[^"\\]|\\.)*"', literal)).decode("cp949")
+         for name, literal in re.findall(r'(\w+)(?:\[\] =| )((?:\s*"(?:[^"\\]|\\.)*")+)',
+                                         (Path(__file__).parents[2] / "rules/Texts.h").read_text())}
+TITLE = TEXTS["QUILLET_INITIAL_TITLE"]
+WRITE_ERROR, CANNOT_SAVE, UNREADABLE = (TEXTS[name].replace("%s", "msg.dat")
+                                        for name in ("kFileErrorTemplate", "kCannotSaveTemplate", "kUnreadableTemplate"))
+
+
+# The standard Korean (dubeolsik) layout: the keys of each initial, medial and final jamo in the order
+# of Unicode's syllables.
+INITIALS = "r R s e E f a q Q t T d w W c z x v g".split()
+MEDIALS = "k o i O j p u P h hk ho hl y n nj np nl b m ml l".split()
+FINALS = ["", *"r R rt s sw sg e f fr fa fq ft fx fv fg a q qt t T d w c z x v g".split()]
+
+
+def dubeolsik(syllable):
+    index = ord(syllable) - 0xAC00
+    return INITIALS[index // 588] + MEDIALS[index // 28 % 21] + FINALS[index % 28]
 
 
 def status(message):  # the caption for a message with LF line breaks
     left = 80 - len(message.encode("cp949"))
-    return f"{left} 바이트 남음" if left >= 0 else f"{-left} 바이트 초과"
+    return TEXTS["kRemainingTemplate" if left >= 0 else "kOverTemplate"].replace("%d", str(abs(left)))
 
 
 def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR CR LF
@@ -46,11 +69,13 @@ def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR
 
 def expect(actual, expected, what):
     if actual != expected:
-        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
+        raise AssertionError(f"{what}: expected {expected!r:.400}, got {actual!r:.400}")
 
 
 def run(*command, **options):
     return subprocess.run(command, check=True, timeout=PATIENCE, capture_output=True, **options).stdout
+
+
 
 
 x11 = ctypes.CDLL("libX11.so.6")
@@ -157,6 +182,26 @@ class Composer:
     def wait_exit(self):
         return self.process.wait(timeout=PATIENCE)
 
+    def files(self):  # what the program's directory holds: msg.dat, never a file left half-written
+        return sorted(path.name for path in self.dir.iterdir())
+
+    def box_starts(self, text, button=None):  # the box shown next begins with `text`; `button` answers it
+        box = self.message_box(button) or b""
+        expect(box[:len(self.enc(text))], self.enc(text), "message box")
+
+    @contextlib.contextmanager
+    def small_disk(self, size):  # the program's directory on a file system of `size` bytes of its own
+        run("mount", "-t", "tmpfs", "-o", f"size={size}", "quillet-e2e", str(self.dir))
+        try:
+            yield
+        finally:
+            self.stop()
+            run("umount", "--lazy", str(self.dir))
+
+    def running(self):  # after a round trip through its window: once it has acted on what came before
+        self.text()
+        return self.process.poll() is None
+
 
 # Quillet.exe under Wine, read from inside Wine by driver.exe: a word, then bytes as hex.
 class WineComposer(Composer):
@@ -237,12 +282,41 @@ class WineComposer(Composer):
             holder.kill()
             holder.wait()
 
-    def message_box(self):  # the text of the box it shows, None without one; dismissed
-        word, text = self.driver("box", PATIENCE * 1000)
+    def message_box(self, button=None):  # the text of the box it shows, None without one
+        word, text = self.driver("box", PATIENCE * 1000, self.BUTTONS[button])  # answered with `button`, else OK
         return text if word == "box" else None
+
+    BUTTONS = {None: 1, "cancel": 2, "retry": 4, "yes": 6, "no": 7}  # IDOK, IDCANCEL...
 
     def close(self):
         self.driver("close")
+
+    def session_ends(self):  # the ways the session can end under it: Wine's logoff
+        return [lambda: subprocess.run([*self.options.wine, "wineboot", "--end-session", "--force"], check=True,
+                                       timeout=60, capture_output=True)]
+
+# A desktop's session manager, as GTK programs see it on the session bus: it registers the program
+# as a client and, on SIGUSR1, asks it whether the session may end; it prints "ended" once answered.
+SESSION_MANAGER = """
+import signal
+from gi.repository import Gio, GLib
+node = Gio.DBusNodeInfo.new_for_xml(\"\"\"<node>
+ <interface name='org.gnome.SessionManager'><method name='RegisterClient'><arg type='s' direction='in'/>
+  <arg type='s' direction='in'/><arg type='o' direction='out'/></method></interface>
+ <interface name='org.gnome.SessionManager.ClientPrivate'><method name='EndSessionResponse'>
+  <arg type='b' direction='in'/><arg type='s' direction='in'/></method></interface></node>\"\"\")
+client = '/org/gnome/SessionManager/Client1'
+def call(bus, sender, path, interface, method, parameters, invocation):
+    invocation.return_value(GLib.Variant('(o)', (client,)) if method == 'RegisterClient' else None)
+    print('ended' if method == 'EndSessionResponse' else 'registered', flush=True)
+def owned(bus, name):
+    bus.register_object('/org/gnome/SessionManager', node.interfaces[0], call)
+    bus.register_object(client, node.interfaces[1], call)
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, lambda: bus.emit_signal(
+        None, client, 'org.gnome.SessionManager.ClientPrivate', 'QueryEndSession', GLib.Variant('(u)', (0,))) or True)
+Gio.bus_own_name(Gio.BusType.SESSION, 'org.gnome.SessionManager', 0, owned)
+GLib.MainLoop().run()
+"""
 
 
 # quillet-gtk, read from outside through X11: its title, the clipboard, and the view's text through
@@ -251,14 +325,36 @@ class GtkComposer(Composer):
     @staticmethod
     def prepare(options):
         os.environ.update(GDK_BACKEND="x11", GSK_RENDERER="cairo", ASAN_OPTIONS="detect_leaks=0")
+        # IBus with the Hangul engine's own defaults (dubeolsik, the Hangul key switching), keeping
+        # its files under --work.
+        ibus = options.work / "ibus"
+        os.environ.update(GTK_IM_MODULE="ibus", GSETTINGS_BACKEND="memory", XDG_CONFIG_HOME=str(ibus / "config"),
+                          XDG_CACHE_HOME=str(ibus / "cache"))
+        run("ibus-daemon", "--daemonize", "--replace", "--panel=disable", "--emoji-extension=disable")
+        deadline = time.monotonic() + 30
+        while subprocess.run(["ibus", "engine", "hangul"], capture_output=True).returncode != 0:
+            if time.monotonic() > deadline:
+                raise RuntimeError("IBus did not start with its Hangul engine")
+            time.sleep(0.1)
 
     @staticmethod
     def finish(options):
-        pass
+        subprocess.run(["ibus", "exit"], capture_output=True)
 
     def start(self):
+        # IBus keeps one engine for all programs: a new one, in Latin mode, for each.
+        run("ibus", "engine", "xkb:us::eng")
+        run("ibus", "engine", "hangul")
+        others = self.input_context()
         self.process = subprocess.Popen([str(self.options.exe)], cwd=self.dir)
         self.window = self.focus("--pid", str(self.process.pid))
+        # Keys reach the engine once the program's own input context has the focus.
+        deadline = time.monotonic() + PATIENCE
+        while self.input_context() == others:
+            if time.monotonic() > deadline:
+                raise AssertionError("the program's input context never got the focus")
+            time.sleep(0.05)
+        self.hangul = False
         expect(b"Icon (48 x 48)" in run("xprop", "-id", self.window, "_NET_WM_ICON"), True, "window with its icon")
 
     def wait_caption(self, text):
@@ -267,6 +363,20 @@ class GtkComposer(Composer):
             if time.monotonic() > deadline:
                 raise AssertionError(f"title: expected {text!r}, got {title!r}")
             time.sleep(0.05)
+
+    @staticmethod
+    def input_context():  # the one IBus sends its text to
+        return run("gdbus", "call", "--address", run("ibus", "address").decode().strip(), "--dest",
+                   "org.freedesktop.IBus", "--object-path", "/org/freedesktop/IBus", "--method",
+                   "org.freedesktop.DBus.Properties.Get", "org.freedesktop.IBus", "CurrentInputContext")
+
+    def type(self, text):  # Hangul spelt on the Korean layout, in the engine's Hangul mode
+        for keys in re.findall(r"[가-힣]+|[^가-힣]+", text):
+            hangul = "가" <= keys[0] <= "힣"
+            if hangul != self.hangul:
+                self.key("Hangul")
+                self.hangul = hangul
+            self.key_in("".join(map(dubeolsik, keys)) if hangul else keys)
 
     def text(self):
         # A selection the program made (all of a loaded message) is read as it stands. Otherwise
@@ -294,16 +404,58 @@ class GtkComposer(Composer):
     def busy_clipboard(self):  # nothing holds the X11 clipboard open
         yield False
 
-    def message_box(self):  # the report's title is its text; dismissed with Esc
+    def message_box(self, button=None):  # the report's title is its text; answered with `button`, else Esc
         deadline = time.monotonic() + PATIENCE
-        while len(windows := run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)).split()) < 2:
+        while len(windows := self.visible()) < 2:
             if time.monotonic() > deadline:
                 return None
             time.sleep(0.1)
         report = next(window for window in windows if window != self.window)
         title = run("xdotool", "getwindowname", report)[:-1]
-        run("xdotool", "windowfocus", "--sync", report, "key", "Escape", "windowfocus", "--sync", self.window)
+        key = {None: "Escape", "cancel": "alt+c", "retry": "alt+r", "yes": "alt+y", "no": "alt+n"}[button]
+        run("xdotool", "windowfocus", "--sync", report, "key", key)
+        # Gone before anything looks for a box again: that may be the one shown next.
+        while report in self.visible():
+            if time.monotonic() > deadline + 5:
+                raise AssertionError(f"box {title!r} still open after {key}")
+            time.sleep(0.05)
+        if self.window in self.visible():
+            run("xdotool", "windowfocus", "--sync", self.window)
         return title
+
+    def visible(self):  # the program's windows on the screen
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)],
+                             capture_output=True, timeout=10)
+        return out.stdout.split()
+
+    def session_ends(self):  # what a logout or service manager sends, and a closed terminal
+        return [lambda: self.process.send_signal(signal.SIGTERM), lambda: self.process.send_signal(signal.SIGHUP)]
+
+    @contextlib.contextmanager
+    def session_manager(self):  # a private session bus with a session manager on it; yields its log-out
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+        environment = dict(os.environ)
+        os.environ.update(DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().decode().strip(), GTK_A11Y="none")
+        manager = subprocess.Popen(["/usr/bin/python3", "-c", SESSION_MANAGER], stdout=subprocess.PIPE)
+
+        def said(word):  # within 10 s
+            ready = select.select([manager.stdout], [], [], 10)[0]
+            expect(manager.stdout.readline() if ready else b"", word + b"\n", "session manager")
+
+        def log_out():
+            said(b"registered")
+            manager.send_signal(signal.SIGUSR1)
+            said(b"ended")
+        try:
+            yield log_out
+        finally:
+            os.environ.clear()
+            os.environ.update(environment)
+            self.stop()
+            for process in manager, bus:
+                process.kill()
+                process.wait()
 
     def close(self):  # WM_DELETE_WINDOW, as a window manager sends it when the window is closed
         display = ctypes.c_void_p(x11.XOpenDisplay(None))
@@ -360,22 +512,49 @@ def typing_and_escape(c):
 
 
 @case("win32")
-def write_error_keeps_the_dialog(c):
-    c.start()
-    c.type("keep me")
-    c.wait_caption(status("keep me"))
-    c.msg_dat.symlink_to("/dev/full")  # made after start: reading /dev/full never ends
-    c.key("Escape")
-    box = c.message_box() or b""
-    expect(box[:len(c.enc(WRITE_ERROR))], c.enc(WRITE_ERROR), "report of the write error")
-    expect(c.text(), c.enc("keep me"), "dialog after the report")
-    c.msg_dat.unlink()
-    c.key("Escape")  # tries again
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"keep me"), "exit status and msg.dat")
+def session_end_saves(c):
+    # Left open when the session ends (Windows logs off; on Linux a logout's SIGTERM, a closed
+    # terminal's SIGHUP), the draft is saved as Esc saves it, and the program ends.
+    message = None
+    for number, end_session in enumerate(c.session_ends()):
+        c.start()
+        c.wait_caption(TITLE if message is None else status(message))
+        message = f"draft {number}\n가"
+        c.type(f"draft {number}")
+        c.key("Return")
+        c.type("가")
+        c.wait_caption(status(message))
+        end_session()
+        expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, stored(message), ["msg.dat"]),
+               "exit status, msg.dat and the folder")
 
 
-@case()
-def empty_file_then_no_file_can_be_made(c):
+@case("win32")
+def full_disk_keeps_the_saved_message(c):
+    # No room for the new message, though there would be once the old one were cut: the save
+    # fails, is reported, and leaves the saved message byte for byte; with room again, Esc saves.
+    long = "x" * 5000
+    with c.small_disk("16k"):
+        c.msg_dat.write_bytes(b"saved")
+        with open(c.dir / "filler", "wb", buffering=0) as filler, contextlib.suppress(OSError):
+            while filler.write(bytes(4096)):
+                pass
+        c.start()
+        c.set_clipboard(long)
+        c.key("ctrl+v")  # over the whole text, selected at start
+        c.wait_caption(status(long))
+        c.key("Escape")
+        c.box_starts(WRITE_ERROR)
+        expect((c.running(), c.msg_dat.read_bytes(), c.files()), (True, b"saved", ["filler", "msg.dat"]),
+               "dialog, msg.dat and the folder after the report")
+        (c.dir / "filler").unlink()
+        c.key("Escape")  # tries again
+        expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, c.enc(long), ["msg.dat"]),
+               "exit status, msg.dat and the folder")
+
+
+@case("win32")
+def no_file_can_be_made_then_asked(c):
     c.msg_dat.write_bytes(b"")
     c.set_clipboard("before")
     c.start()
@@ -383,22 +562,63 @@ def empty_file_then_no_file_can_be_made(c):
     expect(c.clipboard(), b"", "clipboard")
     c.msg_dat.unlink()
     c.msg_dat.mkdir()
-    c.type("lost")
-    c.wait_caption(status("lost"))
-    c.key("Escape")  # nothing to save into: the dialog closes without a report
-    expect((c.wait_exit(), list(c.msg_dat.iterdir())), (0, []), "exit status and msg.dat, a directory")
+    c.type("kept")
+    c.wait_caption(status("kept"))
+    c.key("Escape")  # nothing to save into: said, and the window stays if asked to
+    c.box_starts(CANNOT_SAVE, "retry")
+    expect((c.running(), c.text(), c.clipboard()), (True, c.enc("kept"), c.enc("kept")), "dialog after the retry")
+    c.key("Escape")
+    c.box_starts(CANNOT_SAVE, "cancel")  # closes without saving
+    expect((c.wait_exit(), list(c.msg_dat.iterdir()), c.files()), (0, [], ["msg.dat"]),
+           "exit status, msg.dat (a directory) and the folder")
+
+
+@case()
+def unread_file_is_replaced_only_when_the_user_says_so(c):
+    # msg.dat could not be read at start (here a directory): closing asks before replacing it.
+    c.msg_dat.mkdir()
+    (c.msg_dat / "kept").write_bytes(b"x")
+    c.start()
+    c.wait_caption(TITLE)
+    c.type("new")
+    c.wait_caption(status("new"))
+    c.key("Escape")
+    c.box_starts(UNREADABLE, "cancel")  # back to the window
+    expect((c.running(), c.text()), (True, c.enc("new")), "dialog after the question")
+    c.key("Escape")
+    c.box_starts(UNREADABLE, "yes")  # replace it: but a directory cannot be replaced
+    c.box_starts(CANNOT_SAVE, "retry")
+    expect((c.running(), os.listdir(c.msg_dat)), (True, ["kept"]), "dialog and msg.dat after the retry")
+    shutil.rmtree(c.msg_dat)
+    c.key("Escape")  # asked once: saved
+    expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, b"new", ["msg.dat"]),
+           "exit status, msg.dat and the folder")
+
+
+@case("gtk")
+def desktop_logout_saves(c):
+    # The desktop's session manager asks before a logout: the draft is saved then, unasked, and the
+    # window stays, as the logout may yet be cancelled.
+    with c.session_manager() as log_out:
+        c.start()
+        c.type("logout draft")
+        c.wait_caption(status("logout draft"))
+        log_out()
+        expect((c.running(), c.msg_dat.read_bytes(), c.files()), (True, b"logout draft", ["msg.dat"]),
+               "window, msg.dat and the folder after the question")
 
 
 @case("gtk")
 def message_files_of_the_windows_program(c):
     # As the Windows program saves them: a lone CR, Hangul, and a final line break. Loaded as typed
-    # there, and saved back byte for byte.
-    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored("한글\n"))
+    # there, and saved back byte for byte. The long line crosses every buffer of the conversion.
+    line = "한글 ok " * 700
+    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored(line + "\n"))
     c.start()
-    c.wait_caption(status("xy\n한글\n"))
-    expect((c.text(), c.clipboard()), (c.enc("x\ry\n한글\n"), c.enc("xy\n한글\n")), "view and clipboard")
+    c.wait_caption(status(f"xy\n{line}\n"))
+    expect((c.text(), c.clipboard()), (c.enc(f"x\ry\n{line}\n"), c.enc(f"xy\n{line}\n")), "view and clipboard")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored("한글\n")), "exit status and msg.dat")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored(line + "\n")), "exit status and msg.dat")
 
 
 @case("gtk")
@@ -418,6 +638,43 @@ def characters_outside_code_page_949(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"a?b??x?y"), "exit status and msg.dat")
 
 
+def compose(c, steps):
+    # Each step's keys, then the message the title and the clipboard hold at once, the syllable being
+    # composed included.
+    for keys, message in steps:
+        c.key(*keys.split())
+        c.wait_caption(status(message))
+        expect(c.clipboard(), c.enc(message), f"clipboard after {keys}")
+
+
+@case("gtk")
+def composing_hangul(c):
+    # Counted from its first key, the syllable is committed when the next one starts; Backspace
+    # takes back its keys one by one. A close request commits it.
+    c.start()
+    c.type("ok")
+    c.key("Hangul")
+    compose(c, [("g", "okㅎ"), ("k", "ok하"), ("s", "ok한"), ("r", "ok한ㄱ"), ("k", "ok한가"),
+                ("BackSpace", "ok한ㄱ"), ("BackSpace", "ok한"), ("g k s", "ok한한")])
+    c.close()
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, "ok한한".encode("cp949")), "exit status and msg.dat")
+
+
+@case("gtk")
+def composing_at_the_limit(c):
+    # The 40th syllable fills the message while it is composed; the 41st goes over with its first
+    # key. Esc closes mid-syllable, and msg.dat holds what was shown.
+    message = "가" * 39
+    c.msg_dat.write_bytes(stored(message))
+    c.start()
+    c.wait_caption(status(message))
+    c.key("ctrl+End")
+    c.key("Hangul")
+    compose(c, [("g", message + "ㅎ"), ("k s", message + "한"), ("r", message + "한ㄱ"), ("k", message + "한가")])
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message + "한가")), "exit status and msg.dat")
+
+
 def main():
     parser = argparse.ArgumentParser()
     for option in "--exe", "--driver", "--work":
@@ -426,6 +683,10 @@ def main():
     parser.add_argument("--gtk", action="store_true")
     parser.add_argument("--cases", type=lambda names: set(names.split(",")))
     options = parser.parse_args()
+    if options.gtk and "QUILLET_E2E_BUS" not in os.environ:
+        # The input method runs on a session bus of its own, never on the desktop's.
+        os.execvpe("dbus-run-session", ["dbus-run-session", "--", sys.executable, *sys.argv],
+                   dict(os.environ, QUILLET_E2E_BUS="1"))
     backend = GtkComposer if options.gtk else WineComposer
     options.cases = options.cases or {name for name, (_, tags) in CASES.items() if options.gtk or "gtk" not in tags}
     unknown = options.cases.difference(*(tags for _, tags in CASES.values()))
@@ -440,7 +701,7 @@ def main():
         try:
             run_case(composer)
             print(f"{name}: ok", flush=True)
-        except (AssertionError, subprocess.SubprocessError, OSError) as failure:
+        except (AssertionError, subprocess.SubprocessError, OSError) as failure:  # OSError: no msg.dat, say
             line = next(frame.lineno for frame in reversed(traceback.extract_tb(failure.__traceback__))
                         if frame.name == name)
             print(f"{name}: FAILED at line {line}: {failure}", flush=True)

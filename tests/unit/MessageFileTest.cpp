@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,6 +12,39 @@
 #include "tests/unit/TestSupport.h"
 
 namespace {
+
+std::string Saved(const std::string& message) { return Str(MessageFileBytes(Text(message))); }
+std::string Loaded(const std::string& stored) { return Str(MessageFromFileBytes(Text(stored))); }
+
+}  // namespace
+
+TEST(MessageFileBytes, StoreEachLfAsCrLfAndNothingElse) {
+    for (const auto& [message, stored] : {std::pair{"0A 0D 0A 0D 1A 0A", "0D 0A 0D 0D 0A 0D 1A 0D 0A"},
+                                          {"61 62 0D 0A 63 64", "61 62 0D 0D 0A 63 64"},
+                                          {"B9 D9 0D 0A", "B9 D9 0D 0D 0A"},
+                                          {"", ""}})
+        EXPECT_EQ(Saved(Bytes(message)), Bytes(stored)) << message;
+}
+
+TEST(MessageFromFileBytes, ReadsTextModeAndRebuildsTheEditorsLineBreaks) {
+    for (const auto& [stored, message] : {
+             std::pair{"", ""},
+             {"61 62 0D 0D 0A 63 64", "61 62 0D 0A 63 64"},
+             {"61 62 0D 0D 0A", "61 62 0D 0A"},              // the editor's final line break survives
+             {"61 62 0D 0A 63 64 0D 0A", "61 62 0A 63 64"},  // written elsewhere: no trailing break
+             {"61 62 0A", "61 62"},
+             {"0A 0A", "0A"},
+             {"61 0D 62 0D", "61 0D 62 0D"},  // a CR not before an LF stays, also as the last byte
+             {"0A 61 0D", "0A 61 0D"},        // ... and the last line's own end decides, not the one before
+             {"0D 0D 0A", "0D 0A"},
+             {"61 1A 62 0D 0A 63", "61"},  // Ctrl-Z ends the file
+             {"61 0D 1A 0A", "61 0D"},
+             {"1A 61", ""},
+             {"61 00 62 0D 0A 63", "61 0A 63"},  // a zero byte drops the rest of its line
+             {"00 0A 00", "0A"},
+         })
+        EXPECT_EQ(Loaded(Bytes(stored)), Bytes(message)) << stored;
+}
 
 // Each test in a scratch directory that is also the current directory, where msg.dat is looked for.
 class MessageFile : public ::testing::Test {
@@ -27,75 +62,78 @@ protected:
     std::filesystem::path m_directory;
 };
 
-void Save(const std::string& message) {
-    SaveMessageFile([&] { return CString(message.c_str()); });
+std::string Contents(const char* name) {
+    std::ostringstream file;
+    file << std::ifstream(name, std::ios::binary).rdbuf();
+    return file.str();
 }
 
-std::string LoadStored(const std::string& stored) {
-    std::ofstream(kMessageFileName, std::ios::binary) << stored;
-    const auto message = LoadMessageFile();
-    return message ? Str(*message) : "(absent)";
-}
-
-}  // namespace
-
-TEST_F(MessageFile, SaveStoresEachLfAsCrLfAndNothingElse) {
-    // In this order, so that each save must also cut the longer file before it.
-    for (const auto& [message, stored] : {std::pair{"0A 0D 0A 0D 1A 0A", "0D 0A 0D 0D 0A 0D 1A 0D 0A"},
-                                          {"61 62 0D 0A 63 64", "61 62 0D 0D 0A 63 64"},
-                                          {"B9 D9 0D 0A", "B9 D9 0D 0D 0A"},
-                                          {"", ""}}) {
-        Save(Bytes(message));
-        std::ostringstream file;
-        file << std::ifstream(kMessageFileName, std::ios::binary).rdbuf();
-        EXPECT_EQ(file.str(), Bytes(stored)) << message;
-    }
-}
-
-TEST_F(MessageFile, LoadReadsTextModeAndRebuildsTheEditorsLineBreaks) {
+TEST_F(MessageFile, DiskHoldsTheRulesBytesWhole) {
     EXPECT_FALSE(LoadMessageFile().has_value());
-    for (const auto& [stored, message] : {
-             std::pair{"", ""},
-             {"61 62 0D 0D 0A 63 64", "61 62 0D 0A 63 64"},
-             {"61 62 0D 0D 0A", "61 62 0D 0A"},              // the editor's final line break survives
-             {"61 62 0D 0A 63 64 0D 0A", "61 62 0A 63 64"},  // written elsewhere: no trailing break
-             {"61 62 0A", "61 62"},
-             {"0A 0A", "0A"},
-             {"61 0D 62 0D", "61 0D 62 0D"},  // a CR not before an LF stays, also as the last byte
-             {"0D 0D 0A", "0D 0A"},
-             {"61 1A 62 0D 0A 63", "61"},  // Ctrl-Z ends the file
-             {"61 0D 1A 0A", "61 0D"},
-             {"1A 61", ""},
-             {"61 00 62 0D 0A 63", "61 0A 63"},  // a zero byte drops the rest of its line
-             {"00 0A 00", "0A"},
-         })
-        EXPECT_EQ(LoadStored(Bytes(stored)), Bytes(message)) << stored;
-
-    // Line ends split between two reads of the file, and lines longer than one read.
+    // Longer than one read of the file, and saved over a longer file, which must be cut.
     const std::string a(65535, 'a');
-    EXPECT_EQ(LoadStored(a + "\r\nb"), a + "\nb");
-    EXPECT_EQ(LoadStored(a + "\rb"), a + "\rb");
-    EXPECT_EQ(LoadStored(a.substr(1) + "\r\r\n"), a.substr(1) + "\r\n");
-    EXPECT_EQ(LoadStored(a + a + a + "\r\r\n"), a + a + a + "\r\n");
+    const std::string message = a + "\r\n" + a + "\r\n" + a;
+    for (const std::string& text : {message, std::string("x\r\n")}) {
+        EXPECT_FALSE(SaveMessageFile([&] { return Text(text); }).has_value());
+        EXPECT_EQ(Contents(kMessageFileName), Saved(text));
+        EXPECT_EQ(Str(LoadMessageFile().value()), text);
+    }
+    // Ctrl-Z ends the whole file, not only the part of it read so far.
+    std::ofstream(kMessageFileName, std::ios::binary) << "ab\x1A" << a << a;
+    EXPECT_EQ(Str(LoadMessageFile().value()), "ab");
 }
 
-TEST_F(MessageFile, UnopenableFileIsSkippedButReadAndWriteErrorsThrow) {
+// Saved by replacement: through a link the file it leads to is replaced, with its permissions; a
+// write that fails (here beyond the file size limit) leaves the old bytes; no new file stays behind.
+TEST_F(MessageFile, SavedWholeOrNotAtAll) {
+    std::filesystem::create_directory("real");
+    std::ofstream("real/old.dat") << "old";
+    std::filesystem::permissions("real/old.dat",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink("real/old.dat", kMessageFileName);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit unlimited = limit;
+    limit.rlim_cur = 4;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_THROW(SaveMessageFile([] { return CString("longer"); }), CFileException);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_EQ(Contents("real/old.dat"), "old");
+    EXPECT_FALSE(SaveMessageFile([] { return CString("new"); }).has_value());
+    EXPECT_TRUE(std::filesystem::is_symlink(kMessageFileName));
+    EXPECT_EQ(Contents("real/old.dat"), "new");
+    EXPECT_EQ(std::filesystem::status("real/old.dat").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("real"), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);
+}
+
+TEST_F(MessageFile, UnopenableFileIsReportedAndReadAndWriteErrorsThrow) {
     std::filesystem::create_directory(kMessageFileName);
     bool read = false;
-    EXPECT_NO_THROW(SaveMessageFile([&] { return read = true, CString("lost"); }));
+    bool unreadable = false;
+    const auto refused = SaveMessageFile([&] { return read = true, CString("lost"); });
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_STREQ(refused->GetFileName(), kMessageFileName);
     EXPECT_FALSE(read);  // not even asked for the text
     EXPECT_TRUE(std::filesystem::is_empty(kMessageFileName));
-    EXPECT_FALSE(LoadMessageFile().has_value());
-
+    EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
+    EXPECT_TRUE(unreadable);
     std::filesystem::remove(kMessageFileName);
+    EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
+    EXPECT_FALSE(unreadable);  // no file is no error
+
+    // A device is written in place, never replaced: /dev/full fails the write and stays.
     std::filesystem::create_symlink("/dev/full", kMessageFileName);
     try {
-        Save("abc");
+        SaveMessageFile([] { return CString("abc"); });
         ADD_FAILURE() << "no exception";
     } catch (const CFileException& error) {
         EXPECT_STREQ(CFileException(error).GetFileName(), kMessageFileName);
         EXPECT_STRNE(error.GetErrorMessage(), "");
     }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 
     // /proc/self/mem opens, but reading its first page (address 0, never mapped) fails with EIO.
     std::filesystem::remove(kMessageFileName);
