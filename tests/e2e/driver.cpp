@@ -68,20 +68,14 @@ int Clipboard(const std::string& command, const char* argument) {
     // The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
     HWND owner = ::CreateWindowA("STATIC", "driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     for (DWORD start = ::GetTickCount(); !::OpenClipboard(owner); ::Sleep(10))
-        if (::GetTickCount() - start > kPatience) return std::fputs("the clipboard stays open\n", stderr), 1;
+        if (::GetTickCount() - start > kPatience) return 1;
     int result = 0;
     if (command == "clipboard") {
         // The block's size, then its text: a CF_TEXT block holds the text and one terminating zero.
         HANDLE data = ::GetClipboardData(CF_TEXT);
         const char* text = data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
         result = text == nullptr ? 1 : Print(std::to_string(::GlobalSize(data)).c_str(), text);
-        if (text != nullptr) {
-            ::GlobalUnlock(data);
-        } else {  // what it holds instead
-            std::fputs("no text on the clipboard; its formats:", stderr);
-            for (UINT format = 0; (format = ::EnumClipboardFormats(format)) != 0;) std::fprintf(stderr, " %u", format);
-            std::fputs("\n", stderr);
-        }
+        if (text != nullptr) ::GlobalUnlock(data);
     } else if (command == "set-clipboard") {
         const std::string bytes = Unhex(argument);
         HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1);
@@ -104,12 +98,8 @@ int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     const char* argument = argc > 2 ? argv[2] : "";
     if (command.find("clipboard") != std::string::npos) return Clipboard(command, argument);
-    if (command == "hold-desktop") {  // Wine ends the desktop a moment after its last program
-        ::GetDesktopWindow();
-        Print("held", "");
-        std::fflush(stdout);
-        ::Sleep(INFINITE);
-    }
+    if (command == "hold-desktop")  // a program to the end: Wine ends the desktop a moment after the last
+        return ::GetDesktopWindow(), Print("held", ""), std::fflush(stdout), ::Sleep(INFINITE), 0;
     HWND composer = Find(nullptr, command == "find" || command == "wait-caption" ? kPatience : 0, command == "find");
     if (composer == nullptr) return std::fputs("no composer window\n", stderr), 1;
     if (command == "find") {  // with its icon set for both sizes, as the title bar and task switcher show it
@@ -133,9 +123,6 @@ int main(int argc, char** argv) {
         for (DWORD start = ::GetTickCount(); ::IsWindow(box) && ::GetTickCount() - start < kPatience;) ::Sleep(20);
         return 0;
     }
-    std::fputs(
-        "driver find|text|close|wait-caption HEX|box MS [BUTTON]|clipboard|set-clipboard "
-        "HEX|hold-clipboard|hold-desktop\n",
-        stderr);
+    std::fputs("driver find|text|close|wait-caption HEX|box MS [BUTTON]|[set-|hold-]clipboard|hold-desktop\n", stderr);
     return 2;
 }

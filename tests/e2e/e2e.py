@@ -29,7 +29,6 @@ import subprocess
 import sys
 import tempfile
 import time
-import traceback
 from pathlib import Path
 
 # How long a case waits for the program to show or do what it expects, in seconds. Only a failing
@@ -76,61 +75,32 @@ def run(*command, **options):
     return subprocess.run(command, check=True, timeout=PATIENCE, capture_output=True, **options).stdout
 
 
-
-
 x11 = ctypes.CDLL("libX11.so.6")
 x11.XOpenDisplay.restype = ctypes.c_void_p
-x11.XStringToKeysym.restype = ctypes.c_ulong
-x11.XGetKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_ubyte, ctypes.c_int, ctypes.POINTER(ctypes.c_int)]
 x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
-x11.XChangeKeyboardMapping.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int, ctypes.POINTER(ctypes.c_ulong),
-                                       ctypes.c_int]
-
-
-def keysym(key):  # of a character, or of a key name as xdotool takes it ("ctrl", "Return"); 0 for none
-    aliases = {"alt": "Alt_L", "ctrl": "Control_L", "control": "Control_L", "meta": "Meta_L", "super": "Super_L",
-               "shift": "Shift_L", "\n": "Return", "\t": "Tab"}
-    if len(key) == 1 and key not in aliases:  # Latin 1 by its code, the rest of Unicode above 0x1000000
-        code = ord(key)
-        return code if 0x20 <= code < 0x7F or 0xA0 <= code < 0x100 else 0x1000000 + code if code > 0xFF else 0
-    return x11.XStringToKeysym(aliases.get(key.lower(), key).encode())
 
 
 # A program reads the X keyboard map when it starts and again whenever the map changes. For a
 # character missing from the map, xdotool binds a spare keycode just before pressing it and restores
 # the map right after: a program that reads the key before it has taken in the new map (Wine under
-# emulation is slow to) sees a key that means nothing. So every character the cases may type gets a
-# keycode of its own before any program starts, and the map stays as it is from then on.
+# emulation is slow to) sees a key that means nothing. So every character beyond ASCII in the text of
+# the cases' code gets a keycode of its own before any program starts, and the map stays as it is.
 class Keyboard:
-    def __init__(self, characters):
+    def __init__(self, cases):
+        self.characters = {c for case in cases for node in ast.walk(ast.parse(inspect.getsource(case)))
+                           if isinstance(getattr(node, "value", None), str) for c in node.value if c > "\x7f"}
         # Held open until the harness ends: an X server whose last client leaves resets its map.
         self.display = ctypes.c_void_p(x11.XOpenDisplay(None))
-        if not self.display:
-            raise AssertionError("cannot open the X display")
         low, high, width = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
         x11.XDisplayKeycodes(self.display, ctypes.byref(low), ctypes.byref(high))
-        count = high.value - low.value + 1
-        syms = x11.XGetKeyboardMapping(self.display, low.value, count, ctypes.byref(width))
-        rows = [syms[i * width.value:(i + 1) * width.value] for i in range(count)]
+        syms = x11.XGetKeyboardMapping(self.display, low.value, high.value - low.value + 1, ctypes.byref(width))
+        rows = [syms[i * width.value:(i + 1) * width.value] for i in range(high.value - low.value + 1)]
         x11.XFree(syms)
-        self.keysyms = {sym for row in rows for sym in row if sym}
-        spare = [low.value + i for i, row in enumerate(rows) if not any(row)]
-        wanted = sorted({keysym(character) for character in characters} - self.keysyms - {0})
-        if len(wanted) > len(spare):
-            raise AssertionError(f"{len(wanted)} characters to bind and {len(spare)} spare keycodes")
-        for code, sym in zip(spare, wanted):
-            x11.XChangeKeyboardMapping(self.display, code, 1, (ctypes.c_ulong * 1)(sym), 1)
+        spare = iter(low.value + i for i, row in enumerate(rows) if not any(row))
+        # Keysyms: Latin 1 by its code, the rest of Unicode above 0x1000000.
+        for sym in {ord(c) if ord(c) < 0x100 else 0x1000000 + ord(c) for c in self.characters}.difference(*rows):
+            x11.XChangeKeyboardMapping(self.display, next(spare), 1, (ctypes.c_ulong * 1)(sym), 1)
         x11.XSync(self.display, 0)
-        self.keysyms.update(wanted)
-
-    @staticmethod
-    def typed_by(functions):  # the characters in the text of their code: all they may type
-        return {character for function in functions for node in ast.walk(ast.parse(inspect.getsource(function)))
-                if isinstance(node, ast.Constant) and isinstance(node.value, str) for character in node.value}
-
-    def check(self, keysyms, keys):  # a key off the map would change it, as xdotool binds one
-        if not self.keysyms.issuperset(keysyms):
-            raise AssertionError(f"{keys!r}: not on the keyboard map; a case types only the text it spells out")
 
 
 # One run of a program in a fresh directory, typed into through X11. A front end adds how to start
@@ -166,14 +136,13 @@ class Composer:
         return window
 
     def type(self, text):
-        self.options.keyboard.check([keysym(character) for character in text], text)
+        expect({c for c in text if c > "\x7f"} - self.options.keyboard.characters, set(), "keys off the map")
         self.key_in(text)
 
     def key_in(self, text):
         run("xdotool", "type", "--delay", "30", text)
 
     def key(self, *keys):
-        self.options.keyboard.check([keysym(name) for combination in keys for name in combination.split("+")], keys)
         run("xdotool", "key", "--delay", "20", *keys)
 
     def x11_clipboard(self):
@@ -218,14 +187,12 @@ class WineComposer(Composer):
         subprocess.run([*options.wine, "wineboot", "-i"], check=True, timeout=300, **quiet)
         # The desktop process too, and a program that keeps it to the end: Wine ends the desktop a
         # moment after its last program, and starting it again for the next one is slow emulated.
-        options.desktop = subprocess.Popen([*options.wine, str(options.driver), "hold-desktop"],
-                                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        expect(options.desktop.stdout.readline().strip(), b"held", "driver hold-desktop")
+        desktop = subprocess.Popen([*options.wine, str(options.driver), "hold-desktop"], stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL)
+        expect(desktop.stdout.readline().strip(), b"held", "driver hold-desktop")
 
     @staticmethod
     def finish(options):
-        options.desktop.kill()
-        options.desktop.wait()
         subprocess.run([*options.wine[:-1], options.wine[-1] + "server", "-k"])
 
     def driver(self, *args, background=False):
@@ -693,7 +660,7 @@ def main():
     if unknown or not os.environ.get("DISPLAY"):
         parser.error(f"no such cases: {sorted(unknown)}" if unknown else "no X display: run under xvfb-run")
     chosen = [(name, run) for name, (run, tags) in CASES.items() if tags & options.cases]
-    options.keyboard = Keyboard(Keyboard.typed_by(run for _, run in chosen))
+    options.keyboard = Keyboard(run for _, run in chosen)
     backend.prepare(options)
     failed = []
     for name, run_case in chosen:
@@ -702,9 +669,7 @@ def main():
             run_case(composer)
             print(f"{name}: ok", flush=True)
         except (AssertionError, subprocess.SubprocessError, OSError) as failure:  # OSError: no msg.dat, say
-            line = next(frame.lineno for frame in reversed(traceback.extract_tb(failure.__traceback__))
-                        if frame.name == name)
-            print(f"{name}: FAILED at line {line}: {failure}", flush=True)
+            print(f"{name}: FAILED: {failure}", flush=True)
             failed.append(name)
         finally:
             composer.stop()
