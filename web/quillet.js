@@ -1,0 +1,161 @@
+// Quillet in the browser. The message rules are the project's C++ compiled to WebAssembly (web/Rules.cpp):
+// this script only carries text between them and the text area, the clipboard and the browser's storage.
+'use strict';
+(() => {
+  // The module, inlined by the build: a page opened from disk may not fetch anything.
+  const RULES = '@RULES_WASM_BASE64@';
+  const DRAFT = 'quillet.draft';
+  const editor = document.getElementById('message');
+  const caption = document.getElementById('caption');
+  const cp949 = new TextDecoder('euc-kr');
+
+  // Code page 949 as the browser decodes it (WHATWG euc-kr): every two-byte sequence decoded once, each
+  // followed by a line feed, so that the text splits into one piece per sequence whatever the decoder
+  // makes of the sequences the code page lacks. `codes` maps a UTF-16 code unit to its lead and trail
+  // byte; where two sequences decode to one character the first wins, as in the standard's encoder.
+  const codes = new Uint16Array(0x10000);
+  {
+    const sequences = new Uint8Array(126 * 190 * 3);
+    let n = 0;
+    for (let lead = 0x81; lead <= 0xfe; lead++) {
+      for (let trail = 0x41; trail <= 0xfe; trail++) {
+        sequences[n++] = lead;
+        sequences[n++] = trail;
+        sequences[n++] = 0x0a;
+      }
+    }
+    const text = cp949.decode(sequences);
+    let at = 0;
+    for (let lead = 0x81; lead <= 0xfe; lead++) {
+      for (let trail = 0x41; trail <= 0xfe; trail++) {
+        const end = text.indexOf('\n', at);
+        const unit = text.charCodeAt(at);
+        if (end === at + 1 && unit !== 0xfffd && !codes[unit]) codes[unit] = (lead << 8) | trail;
+        at = end + 1;
+      }
+    }
+  }
+  const fits = (unit) => unit < 0x80 || codes[unit] !== 0;
+  // The length in UTF-16 units of the character at `i` that the code page lacks: a surrogate pair is one.
+  const unitsOf = (text, i) => {
+    const unit = text.charCodeAt(i);
+    return unit >= 0xd800 && unit < 0xdc00 && (text.charCodeAt(i + 1) & 0xfc00) === 0xdc00 ? 2 : 1;
+  };
+
+  // The text with each character the code page lacks replaced by "?": what the text area may hold, so
+  // that what is shown is what is counted, copied and saved.
+  function kept(text) {
+    let i = 0;
+    while (i < text.length && fits(text.charCodeAt(i))) i++;
+    if (i === text.length) return text;
+    let out = text.slice(0, i);
+    while (i < text.length) {
+      if (fits(text.charCodeAt(i))) {
+        out += text[i++];
+      } else {
+        out += '?';
+        i += unitsOf(text, i);
+      }
+    }
+    return out;
+  }
+
+  // The rules' input: the code page 949 bytes of `text`, written straight into the module's memory.
+  let rules = null;
+  function put(text) {
+    const bytes = new Uint8Array(rules.memory.buffer, rules.quillet_input(text.length * 2), text.length * 2);
+    let n = 0;
+    for (let i = 0; i < text.length; ) {
+      const unit = text.charCodeAt(i);
+      if (unit < 0x80) {
+        bytes[n++] = unit;
+        i++;
+      } else if (codes[unit]) {
+        bytes[n++] = codes[unit] >> 8;
+        bytes[n++] = codes[unit] & 0xff;
+        i++;
+      } else {
+        bytes[n++] = 0x3f; // a syllable still being composed may be outside the code page
+        i += unitsOf(text, i);
+      }
+    }
+    rules.quillet_input(n);
+  }
+
+  // Runs a rule on the input; returns the bytes it made, a view into the module's memory that the
+  // next call reuses.
+  function run(rule) {
+    const length = rules[rule]();
+    return new Uint8Array(rules.memory.buffer, rules.quillet_result(), length);
+  }
+
+  function store() {
+    try {
+      localStorage.setItem(DRAFT, editor.value);
+    } catch {
+      // Storage off or full: the page still counts and copies.
+    }
+  }
+
+  // Counts, copies and keeps the text. The text area's value has LF line breaks only: it is already
+  // the message as the rules normalise it.
+  let pending = false;
+  function changed() {
+    if (!rules) {
+      pending = true;
+      return;
+    }
+    put(editor.value);
+    document.title = caption.textContent = cp949.decode(run('quillet_status'));
+    // Refused without the focus or the permission: the count stands all the same.
+    navigator.clipboard?.writeText(editor.value).catch(() => {});
+    store();
+  }
+
+  function keepToCodePage() {
+    const text = editor.value;
+    const shown = kept(text);
+    if (shown === text) return;
+    const caret = kept(text.slice(0, editor.selectionEnd)).length;
+    editor.value = shown;
+    editor.setSelectionRange(caret, caret);
+  }
+
+  // Shows a message all selected, so that the first key replaces it, as the programs do at start.
+  function show(text) {
+    editor.value = kept(text);
+    editor.focus();
+    editor.select();
+    changed();
+  }
+
+  editor.addEventListener('input', (event) => {
+    // A syllable the input method is still composing counts as it stands; it is checked once composed.
+    if (!event.isComposing) keepToCodePage();
+    changed();
+  });
+  editor.addEventListener('compositionend', () => {
+    keepToCodePage();
+    changed();
+  });
+  window.addEventListener('pagehide', store);
+  document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && store());
+
+  let draft = null;
+  try {
+    draft = localStorage.getItem(DRAFT);
+  } catch {
+    // No storage here: every visit starts empty.
+  }
+  if (draft !== null) show(draft);
+  else editor.focus();
+
+  const module = Uint8Array.from(atob(RULES), (c) => c.charCodeAt(0));
+  // The rules make no system call; only the C library's error paths would, and fail here.
+  const wasi = new Proxy({}, { get: () => () => 52 /* ENOSYS */ });
+  WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi }).then(({ instance }) => {
+    rules = instance.exports;
+    rules._initialize();
+    if (pending) changed();
+  });
+})();
