@@ -2,6 +2,7 @@
 // buffer quillet_input() gives, calls a rule, and reads the bytes it made from quillet_result().
 // The text area holds LF line breaks where the Windows editor holds CR LF.
 #include "rules/LengthStatus.h"
+#include "rules/MessageFile.h"
 
 #define QUILLET_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
@@ -26,3 +27,14 @@ QUILLET_EXPORT(quillet_result) const char* Result() { return result; }
 
 // The caption for the text area's text; returns its length in bytes.
 QUILLET_EXPORT(quillet_status) int Status() { return Result(ComputeLengthStatus(NormaliseMessage(input))); }
+
+// msg.dat for the text area's text: each line break the editor's CR LF, then stored as by text mode.
+QUILLET_EXPORT(quillet_save) int Save() {
+    CString text = input;
+    text.Replace("\n", "\r\n");
+    return Result(MessageFileBytes(text));
+}
+
+// The text area's text for the bytes of a msg.dat: the message loaded as the programs load it, less the
+// CRs, which the programs neither count nor copy and a text area cannot hold.
+QUILLET_EXPORT(quillet_load) int Load() { return Result(NormaliseMessage(MessageFromFileBytes(input))); }

@@ -63,7 +63,8 @@
   // The rules' input: the code page 949 bytes of `text`, written straight into the module's memory.
   let rules = null;
   function put(text) {
-    const bytes = new Uint8Array(rules.memory.buffer, rules.quillet_input(text.length * 2), text.length * 2);
+    const at = rules.quillet_input(text.length * 2); // first: it may grow the memory, detaching old views
+    const bytes = new Uint8Array(rules.memory.buffer, at, text.length * 2);
     let n = 0;
     for (let i = 0; i < text.length; ) {
       const unit = text.charCodeAt(i);
@@ -129,6 +130,25 @@
     changed();
   }
 
+  async function open(file) {
+    const stored = new Uint8Array(await file.arrayBuffer());
+    await ready;
+    const at = rules.quillet_input(stored.length);
+    new Uint8Array(rules.memory.buffer, at, stored.length).set(stored);
+    show(cp949.decode(run('quillet_load')));
+  }
+
+  async function save() {
+    await ready;
+    put(editor.value);
+    const link = document.createElement('a');
+    link.download = 'msg.dat';
+    link.href = URL.createObjectURL(new Blob([run('quillet_save')], { type: 'application/octet-stream' }));
+    link.click();
+    // Revoked later: the download may still be reading it.
+    setTimeout(() => URL.revokeObjectURL(link.href), 60000);
+  }
+
   editor.addEventListener('input', (event) => {
     // A syllable the input method is still composing counts as it stands; it is checked once composed.
     if (!event.isComposing) keepToCodePage();
@@ -137,6 +157,33 @@
   editor.addEventListener('compositionend', () => {
     keepToCodePage();
     changed();
+  });
+  const picker = document.getElementById('open');
+  picker.addEventListener('change', () => {
+    if (picker.files.length) open(picker.files[0]);
+    picker.value = '';
+  });
+  document.getElementById('save').addEventListener('click', save);
+  document.addEventListener('keydown', (event) => {
+    if ((event.ctrlKey || event.metaKey) && event.key === 's') {
+      event.preventDefault();
+      save();
+    }
+  });
+  // A file dropped anywhere on the page is opened; text dropped into the text area goes in as usual.
+  const carriesFile = (event) => event.dataTransfer.types.includes('Files');
+  document.addEventListener('dragover', (event) => {
+    if (!carriesFile(event)) return;
+    event.preventDefault();
+    event.dataTransfer.dropEffect = 'copy';
+    document.body.classList.add('dropping');
+  });
+  document.addEventListener('dragleave', () => document.body.classList.remove('dropping'));
+  document.addEventListener('drop', (event) => {
+    document.body.classList.remove('dropping');
+    if (!carriesFile(event)) return;
+    event.preventDefault();
+    if (event.dataTransfer.files.length) open(event.dataTransfer.files[0]);
   });
   window.addEventListener('pagehide', store);
   document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && store());
@@ -150,10 +197,19 @@
   if (draft !== null) show(draft);
   else editor.focus();
 
+  // Served (not opened from disk), the page is also an app that works offline.
+  if (location.protocol !== 'file:') {
+    const manifest = document.createElement('link');
+    manifest.rel = 'manifest';
+    manifest.href = 'manifest.webmanifest';
+    document.head.append(manifest);
+    navigator.serviceWorker?.register('sw.js');
+  }
+
   const module = Uint8Array.from(atob(RULES), (c) => c.charCodeAt(0));
   // The rules make no system call; only the C library's error paths would, and fail here.
   const wasi = new Proxy({}, { get: () => () => 52 /* ENOSYS */ });
-  WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi }).then(({ instance }) => {
+  const ready = WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi }).then(({ instance }) => {
     rules = instance.exports;
     rules._initialize();
     if (pending) changed();

@@ -8,9 +8,11 @@
 #
 #   e2e.py --exe Quillet.exe --driver driver.exe --work DIR [--cases NAME,TAG,...] [--wine CMD]
 #   e2e.py --gtk --exe quillet-gtk --work DIR [--cases NAME,TAG,...]
+#   e2e.py --web {file,http} --exe index.html --work DIR [--cases NAME,TAG,...]
 #
 # --cases takes case names or tags (win32: the cases the 32-bit build is proven with; gtk: those
-# of the native composer only); without it, all cases of the front end. --work holds the Wine
+# of the native composer only; web: those the page runs, page: those of the page only); without it, all cases of the front end. The page
+# (--web) runs in headless Chromium, opened from disk or from a local http server, and needs no display. --work holds the Wine
 # prefix and one fresh directory per case, which is the program's current directory and so holds
 # its msg.dat. --wine is the command that runs a Windows program.
 import argparse
@@ -275,6 +277,154 @@ class GtkComposer(Composer):
         x11.XCloseDisplay(display)
 
 
+# The page in headless Chromium (Debian's chromium, chromium-driver and python3-selenium), a fresh
+# profile for every case, opened from disk or from an http server on localhost. A msg.dat in the case's
+# directory is opened through the page's file button at start; closing saves through its save button,
+# which downloads into that directory: Esc, which saves and closes the programs, does the same here.
+class WebComposer(Composer):
+    server = None
+
+    @staticmethod
+    def prepare(options):
+        if options.web == "http":
+            import functools
+            import http.server
+            import threading
+            class Quiet(http.server.SimpleHTTPRequestHandler):
+                def log_message(self, *args):
+                    pass
+
+            handler = functools.partial(Quiet, directory=options.exe.parent)
+            WebComposer.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+            threading.Thread(target=WebComposer.server.serve_forever, daemon=True).start()
+            # localhost, not 127.0.0.1: a secure context, where the clipboard may be written.
+            origin = f"http://localhost:{WebComposer.server.server_port}"
+            WebComposer.url, WebComposer.elsewhere = f"{origin}/{options.exe.name}", f"{origin}/elsewhere"
+        else:
+            WebComposer.url, WebComposer.elsewhere = options.exe.as_uri(), options.exe.parent.parent.as_uri()
+
+    @staticmethod
+    def finish(options):
+        if WebComposer.server:
+            WebComposer.server.shutdown()
+
+    def __init__(self, options, name):
+        super().__init__(options, name)
+        self.browser = None
+
+    def launch(self, url):
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+        chrome = webdriver.ChromeOptions()
+        chrome.binary_location = "/usr/bin/chromium"
+        for argument in "--headless=new", "--no-sandbox", "--window-size=360,640", f"--user-data-dir={self.dir / 'profile'}":
+            chrome.add_argument(argument)
+        chrome.add_experimental_option("prefs", {"download.default_directory": str(self.dir),
+                                                 "download.prompt_for_download": False})
+        self.browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chrome)
+        self.browser.execute_cdp_cmd("Browser.grantPermissions",
+                                     {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
+        self.browser.get(url)
+
+    def script(self, code, *args):  # the value of an async function's body run in the page
+        return self.browser.execute_async_script(
+            f"const done = arguments[arguments.length - 1]; (async () => {{ {code} }})().then(done, e => done('error: ' + e))",
+            *args)
+
+    def start(self):
+        if self.browser:
+            self.browser.get(self.url)
+        else:
+            self.launch(self.url)
+        if self.msg_dat.exists():
+            self.browser.find_element("id", "open").send_keys(str(self.msg_dat))
+
+    def wait_caption(self, text, timeout=10):
+        deadline = time.monotonic() + timeout
+        while (shown := self.script("return [document.title, document.getElementById('caption').textContent]")) != [text, text]:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"title and caption: expected {text!r}, got {shown!r}")
+            time.sleep(0.05)
+
+    def text(self):
+        return self.enc(self.script("return document.getElementById('message').value"))
+
+    def selected(self):  # whether the text area has the focus with all its text selected
+        return self.script("const e = document.getElementById('message');"
+                           "return document.activeElement === e && e.selectionStart === 0 && e.selectionEnd === e.value.length")
+
+    def clipboard(self):
+        return self.enc(self.script("return await navigator.clipboard.readText()"))
+
+    # Headless Chromium keeps a clipboard of its own: other programs would see the same.
+    x11_clipboard = clipboard
+
+    def set_clipboard(self, text):  # before the start, from another page of the same origin
+        if not self.browser:
+            self.launch(self.elsewhere)
+        expect(self.script("await navigator.clipboard.writeText(arguments[0]); return 'set'", text), "set", "clipboard")
+
+    @contextlib.contextmanager
+    def busy_clipboard(self):  # no other program can hold it
+        yield False
+
+    def type(self, text):  # ASCII as keys, anything else as an input method or an emoji panel inserts it
+        for keys in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]+", text):
+            if keys.isascii():
+                self.keys(keys)
+            else:
+                self.browser.execute_cdp_cmd("Input.insertText", {"text": keys})
+
+    def compose(self, text):  # the syllable an input method shows while it is being composed
+        self.browser.execute_cdp_cmd("Input.imeSetComposition", {"text": text, "selectionStart": len(text),
+                                                                 "selectionEnd": len(text)})
+
+    def keys(self, text, modifiers=()):
+        from selenium.webdriver.common.action_chains import ActionChains
+        actions = ActionChains(self.browser)
+        for modifier in modifiers:
+            actions.key_down(modifier)
+        actions.send_keys(text)
+        for modifier in modifiers:
+            actions.key_up(modifier)
+        actions.perform()
+
+    def key(self, *keys):  # xdotool's names
+        from selenium.webdriver.common.keys import Keys
+        for key in keys:
+            if key == "Escape":
+                self.close()
+                continue
+            *modifiers, name = key.split("+")
+            name = getattr(Keys, {"Return": "ENTER"}.get(name, name.upper()), name)
+            self.keys(name, [getattr(Keys, {"ctrl": "CONTROL"}.get(modifier, modifier.upper())) for modifier in modifiers])
+
+    def message_box(self):
+        return None
+
+    def close(self):  # saves as msg.dat, which replaces the one there, then quits the browser
+        if self.msg_dat.exists():
+            self.msg_dat.unlink()
+        self.browser.find_element("id", "save").click()
+        deadline = time.monotonic() + 10
+        while not self.msg_dat.exists() or any(self.dir.glob("*.crdownload")):
+            if time.monotonic() > deadline:
+                raise AssertionError("msg.dat never downloaded")
+            time.sleep(0.05)
+        self.stop()
+
+    def stop(self):
+        if self.browser:
+            self.browser.quit()
+            self.browser = None
+
+    def wait_exit(self):
+        return 0 if self.browser is None else None
+
+    def running(self):
+        return self.browser is not None
+
+
 CASES = {}
 
 
@@ -282,7 +432,7 @@ def case(*tags):
     return lambda function: CASES.setdefault(function.__name__, (function, {function.__name__, *tags}))[0]
 
 
-@case("win32")
+@case("win32", "web")
 def saved_message(c):
     # Over the limit and across a line break: shown whole, counted and copied at once, all selected.
     message = "가나다 ok " * 9 + "\n" + "x" * 8
@@ -297,7 +447,7 @@ def saved_message(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"z"), "exit status and msg.dat")
 
 
-@case("win32")
+@case("win32", "web")
 def typing_and_escape(c):
     c.set_clipboard("before")
     c.start()
@@ -361,7 +511,7 @@ def message_files_of_the_windows_program(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored("한글\n")), "exit status and msg.dat")
 
 
-@case("gtk")
+@case("gtk", "web")
 def characters_outside_code_page_949(c):
     # Bytes that start no character of the code page load as "?", and an emoji typed or pasted
     # becomes "?" too: the view holds what is counted, copied and saved.
@@ -378,18 +528,59 @@ def characters_outside_code_page_949(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"a?b??x?y"), "exit status and msg.dat")
 
 
+@case("web", "page")
+def composing_and_the_limit(c):
+    # The syllable being composed counts as it stands, even one beyond the code page (as "?"), and
+    # only a committed character is replaced. 똠 is in the code page's extension area.
+    c.start()
+    c.type("ab")
+    c.compose("ㄸ")
+    c.wait_caption(status("abㄸ"))
+    c.compose("😀")
+    c.wait_caption(status("ab?"))
+    expect(c.text(), c.enc("ab😀"), "text area while composing")
+    c.compose("똠")
+    c.wait_caption(status("ab똠"))
+    c.type("똠")
+    c.type("x" * 76)
+    c.wait_caption(status("ab똠" + "x" * 76))
+    c.type("y")
+    c.wait_caption(status("ab똠" + "x" * 76 + "y"))
+    expect(c.clipboard(), c.enc("ab똠" + "x" * 76 + "y"), "clipboard")
+
+
+@case("web", "page")
+def draft_after_reload(c):
+    # The draft is kept at every change; the next visit shows it all selected, counted and copied.
+    c.start()
+    c.type("초안")
+    c.key("Return")
+    c.type("kept")
+    c.set_clipboard("other")
+    c.start()  # the same page again, in the same browser
+    c.wait_caption(status("초안\nkept"))
+    expect((c.text(), c.selected(), c.clipboard()), (c.enc("초안\nkept"), True, c.enc("초안\nkept")),
+           "text area, its selection and clipboard")
+    c.type("z")
+    c.wait_caption(status("z"))
+
+
 def main():
     parser = argparse.ArgumentParser()
     for option in "--exe", "--driver", "--work":
         parser.add_argument(option, type=lambda path: Path(path).resolve(), required=option != "--driver")
     parser.add_argument("--wine", default="wine", type=str.split)
     parser.add_argument("--gtk", action="store_true")
+    parser.add_argument("--web", choices=("file", "http"))
     parser.add_argument("--cases", type=lambda names: set(names.split(",")))
     options = parser.parse_args()
-    backend = GtkComposer if options.gtk else WineComposer
-    options.cases = options.cases or {name for name, (_, tags) in CASES.items() if options.gtk or "gtk" not in tags}
+    backend = WebComposer if options.web else GtkComposer if options.gtk else WineComposer
+    # The page runs the cases tagged web; those tagged page it alone.
+    default = {name for name, (_, tags) in CASES.items()
+               if ("web" in tags if options.web else "page" not in tags and (options.gtk or "gtk" not in tags))}
+    options.cases = options.cases or default
     unknown = options.cases.difference(*(tags for _, tags in CASES.values()))
-    if unknown or not os.environ.get("DISPLAY"):
+    if unknown or not (options.web or os.environ.get("DISPLAY")):
         parser.error(f"no such cases: {sorted(unknown)}" if unknown else "no X display: run under xvfb-run")
     chosen = [(name, run) for name, (run, tags) in CASES.items() if tags & options.cases]
     backend.prepare(options)
