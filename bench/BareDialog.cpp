@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "resource.h"
+#include "rules/Texts.h"
+#include "windows/res/resource.h"
 
 namespace {
 
@@ -21,9 +22,9 @@ void ShowLength(HWND dialog) {
     for (int i = 0; i < copied; ++i) length += text[i] != '\r';
     char caption[32];
     if (length <= kLimit)
-        std::snprintf(caption, sizeof caption, "%d 바이트 남음", kLimit - length);
+        std::snprintf(caption, sizeof caption, kRemainingTemplate, kLimit - length);
     else
-        std::snprintf(caption, sizeof caption, "%d 바이트 초과", length - kLimit);
+        std::snprintf(caption, sizeof caption, kOverTemplate, length - kLimit);
     ::SetWindowTextA(dialog, caption);
 }
 

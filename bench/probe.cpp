@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "rules/Texts.h"
+
 namespace {
 
 // The composer's limit and editor, which the bare dialog shares.
@@ -58,9 +60,9 @@ void Pause(LONGLONG microseconds) {
 std::string Status(int length) {
     char status[32];
     if (length <= kLimit)
-        std::snprintf(status, sizeof status, "%d 바이트 남음", kLimit - length);
+        std::snprintf(status, sizeof status, kRemainingTemplate, kLimit - length);
     else
-        std::snprintf(status, sizeof status, "%d 바이트 초과", length - kLimit);
+        std::snprintf(status, sizeof status, kOverTemplate, length - kLimit);
     return status;
 }
 

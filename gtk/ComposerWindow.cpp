@@ -10,6 +10,7 @@
 
 #include "rules/LengthStatus.h"
 #include "rules/MessageFile.h"
+#include "rules/Texts.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ Glib::ustring Shown(const Glib::ustring& text) {
 }  // namespace
 
 ComposerWindow::ComposerWindow() {
-    set_title("문자쓰기");
+    set_title(FromCp949(kInitialTitle));
     set_default_size(200, 194);  // the Windows dialog's proportions, for the larger font
     m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
     m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
@@ -132,7 +133,7 @@ bool ComposerWindow::OnCloseRequest() {
         return true;  // open with its text; Esc tries again
     } catch (...) {
         // Whatever else fails, the window stays open with the message rather than lose it.
-        ShowError("작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.", "");
+        ShowError(FromCp949(kUnexpectedError), "");
         return true;
     }
     // On X11 the clipboard's text lives in this process: offer it to the clipboard manager before
@@ -149,8 +150,9 @@ void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer
 }
 
 void ComposerWindow::ShowFileError(const CFileException& error) {
-    ShowError(Glib::ustring::compose("\"%1\" 파일을 읽거나 쓰지 못했습니다.", error.GetFileName()),
-              Glib::locale_to_utf8(error.GetErrorMessage()));
+    CString text;
+    text.Format(kFileErrorTemplate, error.GetFileName());
+    ShowError(FromCp949(text), Glib::locale_to_utf8(error.GetErrorMessage()));
 }
 
 void ComposerWindow::ShowError(const Glib::ustring& text, const Glib::ustring& detail) {

@@ -9,8 +9,8 @@
 
 #include <memory>
 
-#include "classlib/FileException.h"
-#include "classlib/String.h"
+#include "core/FileException.h"
+#include "core/String.h"
 
 namespace Gtk {
 class MessageDialog;

@@ -1,10 +1,6 @@
 #include "rules/LengthStatus.h"
 
-namespace {
-// Code page 949 bytes, whatever the compiler's own execution character set.
-constexpr char kRemainingTemplate[] = "%d \xB9\xD9\xC0\xCC\xC6\xAE \xB3\xB2\xC0\xBD";  // "%d 바이트 남음"
-constexpr char kOverTemplate[] = "%d \xB9\xD9\xC0\xCC\xC6\xAE \xC3\xCA\xB0\xFA";       // "%d 바이트 초과"
-}  // namespace
+#include "rules/Texts.h"
 
 CString NormaliseMessage(CString message) {
     // A CP949 trail byte is never below 0x41, so dropping 0x0D never splits a character.

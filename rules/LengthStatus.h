@@ -1,7 +1,7 @@
 // How long a message is against the SMS limit, and the caption sentence that says so.
 #pragma once
 
-#include "classlib/String.h"
+#include "core/String.h"
 
 // Bytes of the ANSI code page (949): a Latin letter counts 1, a Hangul syllable 2, a line break 1.
 inline constexpr int kMessageLimit = 80;

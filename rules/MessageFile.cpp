@@ -1,8 +1,15 @@
 #include "rules/MessageFile.h"
 
-std::optional<CString> LoadMessageFile() {
+#include "core/StdioFile.h"
+
+CString MessageFileBytes(const CString& message) {
     CStdioFile file;
-    if (!file.Open(kMessageFileName, CStdioFile::modeRead)) return std::nullopt;
+    file.WriteString(message);
+    return file.GetBytes();
+}
+
+CString MessageFromFileBytes(const CString& stored) {
+    CStdioFile file(stored);
     CString message;
     CString line;
     bool ended = false;
@@ -11,11 +18,16 @@ std::optional<CString> LoadMessageFile() {
         message += "\n";
         ended = file.LastLineEnded();
     }
-    file.Close();
     // Every line got an LF above; the last one is dropped unless the file itself had it after a CR.
-    // A line break saved by the editor (CR LF, stored CR CR LF) so comes back whole, while a file
-    // written elsewhere with CR LF line ends loads without a trailing break.
     const int length = message.GetLength();
     const bool keepLast = ended && length >= 2 && message[length - 2] == '\r';
     return keepLast ? message : message.Left(length - 1);
+}
+
+std::optional<CString> LoadMessageFile() {
+    CFile file;
+    if (!file.Open(kMessageFileName, CFile::modeRead)) return std::nullopt;
+    const CString stored = file.ReadAll();
+    file.Close();
+    return MessageFromFileBytes(stored);
 }

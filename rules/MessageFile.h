@@ -1,24 +1,30 @@
 // msg.dat: the one message kept between runs, in the current directory, stored through text
-// mode (each LF as CR LF) with nothing added: no header, no final line break.
+// mode (each LF as CR LF) with nothing added: no header, no final line break. The rule is two
+// functions over bytes, the same for every front end; the disk is a thin layer over them.
 #pragma once
 
 #include <optional>
 
-#include "classlib/StdioFile.h"
-#include "classlib/String.h"
+#include "core/File.h"
+#include "core/String.h"
 
 // Relative on purpose: resolved against the current directory each time it is opened.
 inline constexpr char kMessageFileName[] = "msg.dat";
+
+// The bytes msg.dat holds for `message`, the editor's text (line breaks CR LF).
+CString MessageFileBytes(const CString& message);
+// The message a msg.dat holding `stored` gives back: the editor's line breaks, saved as CR CR LF,
+// come back whole; a file written elsewhere with CR LF line ends loads without a trailing break.
+CString MessageFromFileBytes(const CString& stored);
 
 // Stores the message that `readMessage()` returns. The file is opened first and the message read
 // only once it is open. A file that cannot be opened is skipped silently; an error after it opened
 // throws CFileException, leaving the caller's text untouched so that it can be saved again.
 template <typename ReadMessage>
 void SaveMessageFile(ReadMessage&& readMessage) {
-    CStdioFile file;
-    if (!file.Open(kMessageFileName, CStdioFile::modeCreate | CStdioFile::modeWrite)) return;
-    const CString message = readMessage();
-    file.WriteString(message);
+    CFile file;
+    if (!file.Open(kMessageFileName, CFile::modeCreate | CFile::modeWrite)) return;
+    file.Write(MessageFileBytes(readMessage()));
     file.Close();
 }
 

@@ -3,6 +3,7 @@
 // The text area holds LF line breaks where the Windows editor holds CR LF.
 #include "rules/LengthStatus.h"
 #include "rules/MessageFile.h"
+#include "rules/Texts.h"
 
 #define QUILLET_EXPORT(name) extern "C" __attribute__((export_name(#name)))
 
@@ -25,6 +26,9 @@ QUILLET_EXPORT(quillet_input) char* Input(int length) {
 
 QUILLET_EXPORT(quillet_result) const char* Result() { return result; }
 
+// The caption before the first change.
+QUILLET_EXPORT(quillet_initial_title) int InitialTitle() { return Result(kInitialTitle); }
+
 // The caption for the text area's text; returns its length in bytes.
 QUILLET_EXPORT(quillet_status) int Status() { return Result(ComputeLengthStatus(NormaliseMessage(input))); }
 
@@ -38,3 +42,10 @@ QUILLET_EXPORT(quillet_save) int Save() {
 // The text area's text for the bytes of a msg.dat: the message loaded as the programs load it, less the
 // CRs, which the programs neither count nor copy and a text area cannot hold.
 QUILLET_EXPORT(quillet_load) int Load() { return Result(NormaliseMessage(MessageFromFileBytes(input))); }
+
+// The report of a file that could not be read, for the file's name.
+QUILLET_EXPORT(quillet_file_error) int FileError() {
+    CString report;
+    report.Format(kFileErrorTemplate, static_cast<const char*>(input));
+    return Result(report);
+}

@@ -98,6 +98,8 @@
     }
   }
 
+  const setCaption = (bytes) => (document.title = caption.textContent = cp949.decode(bytes));
+
   // Counts, copies and keeps the text. The text area's value has LF line breaks only: it is already
   // the message as the rules normalise it.
   let pending = false;
@@ -107,7 +109,7 @@
       return;
     }
     put(editor.value);
-    document.title = caption.textContent = cp949.decode(run('quillet_status'));
+    setCaption(run('quillet_status'));
     // Refused without the focus or the permission: the count stands all the same.
     navigator.clipboard?.writeText(editor.value).catch(() => {});
     store();
@@ -131,7 +133,16 @@
   }
 
   async function open(file) {
-    const stored = new Uint8Array(await file.arrayBuffer());
+    let stored;
+    try {
+      stored = new Uint8Array(await file.arrayBuffer());
+    } catch {
+      // Gone or unreadable since it was chosen: said as the programs say it, the text left as it is.
+      await ready;
+      put(file.name);
+      alert(cp949.decode(run('quillet_file_error')));
+      return;
+    }
     await ready;
     const at = rules.quillet_input(stored.length);
     new Uint8Array(rules.memory.buffer, at, stored.length).set(stored);
@@ -213,5 +224,6 @@
     rules = instance.exports;
     rules._initialize();
     if (pending) changed();
+    else setCaption(run('quillet_initial_title'));
   });
 })();

@@ -16,6 +16,7 @@
 # prefix and one fresh directory per case, which is the program's current directory and so holds
 # its msg.dat. --wine is the command that runs a Windows program.
 import argparse
+import ast
 import contextlib
 import ctypes
 import os
@@ -27,13 +28,18 @@ import tempfile
 import time
 from pathlib import Path
 
-TITLE = "문자쓰기"
-WRITE_ERROR = '"msg.dat" 파일을 읽거나 쓰지 못했습니다.'
+# The texts the user reads, from the one place every front end takes them, as code page 949 bytes:
+# each name (a constant, or the macro the resource script takes) and its literal, maybe in pieces.
+TEXTS = {name: b"".join(ast.literal_eval("b" + piece) for piece in re.findall(r'"(?:[^"\\]|\\.)*"', literal)).decode("cp949")
+         for name, literal in re.findall(r'(\w+)(?:\[\] =| )((?:\s*"(?:[^"\\]|\\.)*")+)',
+                                         (Path(__file__).parents[2] / "rules/Texts.h").read_text())}
+TITLE = TEXTS["QUILLET_INITIAL_TITLE"]
+WRITE_ERROR = TEXTS["kFileErrorTemplate"].replace("%s", "msg.dat")
 
 
 def status(message):  # the caption for a message with LF line breaks
     left = 80 - len(message.encode("cp949"))
-    return f"{left} 바이트 남음" if left >= 0 else f"{-left} 바이트 초과"
+    return TEXTS["kRemainingTemplate" if left >= 0 else "kOverTemplate"].replace("%d", str(abs(left)))
 
 
 def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR CR LF

@@ -1,14 +1,9 @@
-// Shared by the fuzz targets: a failed property must crash, so that libFuzzer keeps the input; msg.dat
-// is resolved against the current directory, so the targets work in a scratch directory.
+// Shared by the fuzz targets: a failed property must crash, so that libFuzzer keeps the input.
 #pragma once
-
-#include <stdlib.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 #include "rules/MessageFile.h"
@@ -24,25 +19,8 @@
 
 inline std::string Str(const CString& text) { return std::string(text, static_cast<std::size_t>(text.GetLength())); }
 
-// A fresh temporary directory is the current directory from start-up and goes at exit. Paths given
-// to the fuzzer on its command line must therefore be absolute.
-inline const std::filesystem::path scratchDirectory = [] {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillet-fuzz-XXXXXX").string();
-    FUZZ_REQUIRE(mkdtemp(pattern.data()) != nullptr && chdir(pattern.c_str()) == 0);
-    std::atexit([] {
-        std::error_code ignored;
-        std::filesystem::remove_all(scratchDirectory, ignored);
-    });
-    return pattern;
-}();
+inline CString Text(const std::string& text) { return CString(text.data(), static_cast<int>(text.size())); }
 
-inline void SaveText(const std::string& text) {
-    SaveMessageFile([&] { return CString(text.data(), static_cast<int>(text.size())); });
-}
-
-// A file that cannot be opened violates the property of every target using this.
-inline std::string LoadText() {
-    const std::optional<CString> text = LoadMessageFile();
-    FUZZ_REQUIRE(text.has_value());
-    return Str(*text);
-}
+// What msg.dat holds for `text`, and what a msg.dat holding `stored` gives back.
+inline std::string Saved(const std::string& text) { return Str(MessageFileBytes(Text(text))); }
+inline std::string Loaded(const std::string& stored) { return Str(MessageFromFileBytes(Text(stored))); }

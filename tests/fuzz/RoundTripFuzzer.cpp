@@ -12,7 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (c == '\n' && (message.empty() || message.back() != '\r')) message.push_back('\r');
         message.push_back(c);
     }
-    SaveText(message);
-    FUZZ_REQUIRE(LoadText() == message);
+    FUZZ_REQUIRE(Loaded(Saved(message)) == message);
     return 0;
 }

@@ -11,6 +11,38 @@
 
 namespace {
 
+std::string Saved(const std::string& message) { return Str(MessageFileBytes(Text(message))); }
+std::string Loaded(const std::string& stored) { return Str(MessageFromFileBytes(Text(stored))); }
+
+}  // namespace
+
+TEST(MessageFileBytes, StoreEachLfAsCrLfAndNothingElse) {
+    for (const auto& [message, stored] : {std::pair{"0A 0D 0A 0D 1A 0A", "0D 0A 0D 0D 0A 0D 1A 0D 0A"},
+                                          {"61 62 0D 0A 63 64", "61 62 0D 0D 0A 63 64"},
+                                          {"B9 D9 0D 0A", "B9 D9 0D 0D 0A"},
+                                          {"", ""}})
+        EXPECT_EQ(Saved(Bytes(message)), Bytes(stored)) << message;
+}
+
+TEST(MessageFromFileBytes, ReadsTextModeAndRebuildsTheEditorsLineBreaks) {
+    for (const auto& [stored, message] : {
+             std::pair{"", ""},
+             {"61 62 0D 0D 0A 63 64", "61 62 0D 0A 63 64"},
+             {"61 62 0D 0D 0A", "61 62 0D 0A"},              // the editor's final line break survives
+             {"61 62 0D 0A 63 64 0D 0A", "61 62 0A 63 64"},  // written elsewhere: no trailing break
+             {"61 62 0A", "61 62"},
+             {"0A 0A", "0A"},
+             {"61 0D 62 0D", "61 0D 62 0D"},  // a CR not before an LF stays, also as the last byte
+             {"0D 0D 0A", "0D 0A"},
+             {"61 1A 62 0D 0A 63", "61"},  // Ctrl-Z ends the file
+             {"61 0D 1A 0A", "61 0D"},
+             {"1A 61", ""},
+             {"61 00 62 0D 0A 63", "61 0A 63"},  // a zero byte drops the rest of its line
+             {"00 0A 00", "0A"},
+         })
+        EXPECT_EQ(Loaded(Bytes(stored)), Bytes(message)) << stored;
+}
+
 // Each test in a scratch directory that is also the current directory, where msg.dat is looked for.
 class MessageFile : public ::testing::Test {
 protected:
@@ -27,56 +59,18 @@ protected:
     std::filesystem::path m_directory;
 };
 
-void Save(const std::string& message) {
-    SaveMessageFile([&] { return CString(message.c_str()); });
-}
-
-std::string LoadStored(const std::string& stored) {
-    std::ofstream(kMessageFileName, std::ios::binary) << stored;
-    const auto message = LoadMessageFile();
-    return message ? Str(*message) : "(absent)";
-}
-
-}  // namespace
-
-TEST_F(MessageFile, SaveStoresEachLfAsCrLfAndNothingElse) {
-    // In this order, so that each save must also cut the longer file before it.
-    for (const auto& [message, stored] : {std::pair{"0A 0D 0A 0D 1A 0A", "0D 0A 0D 0D 0A 0D 1A 0D 0A"},
-                                          {"61 62 0D 0A 63 64", "61 62 0D 0D 0A 63 64"},
-                                          {"B9 D9 0D 0A", "B9 D9 0D 0D 0A"},
-                                          {"", ""}}) {
-        Save(Bytes(message));
+TEST_F(MessageFile, DiskHoldsTheRulesBytesWhole) {
+    EXPECT_FALSE(LoadMessageFile().has_value());
+    // Longer than one read of the file, and saved over a longer file, which must be cut.
+    const std::string a(65535, 'a');
+    const std::string message = a + "\r\n" + a + "\r\n" + a;
+    for (const std::string& text : {message, std::string("x\r\n")}) {
+        SaveMessageFile([&] { return Text(text); });
         std::ostringstream file;
         file << std::ifstream(kMessageFileName, std::ios::binary).rdbuf();
-        EXPECT_EQ(file.str(), Bytes(stored)) << message;
+        EXPECT_EQ(file.str(), Saved(text));
+        EXPECT_EQ(Str(LoadMessageFile().value()), text);
     }
-}
-
-TEST_F(MessageFile, LoadReadsTextModeAndRebuildsTheEditorsLineBreaks) {
-    EXPECT_FALSE(LoadMessageFile().has_value());
-    for (const auto& [stored, message] : {
-             std::pair{"", ""},
-             {"61 62 0D 0D 0A 63 64", "61 62 0D 0A 63 64"},
-             {"61 62 0D 0D 0A", "61 62 0D 0A"},              // the editor's final line break survives
-             {"61 62 0D 0A 63 64 0D 0A", "61 62 0A 63 64"},  // written elsewhere: no trailing break
-             {"61 62 0A", "61 62"},
-             {"0A 0A", "0A"},
-             {"61 0D 62 0D", "61 0D 62 0D"},  // a CR not before an LF stays, also as the last byte
-             {"0D 0D 0A", "0D 0A"},
-             {"61 1A 62 0D 0A 63", "61"},  // Ctrl-Z ends the file
-             {"61 0D 1A 0A", "61 0D"},
-             {"1A 61", ""},
-             {"61 00 62 0D 0A 63", "61 0A 63"},  // a zero byte drops the rest of its line
-             {"00 0A 00", "0A"},
-         })
-        EXPECT_EQ(LoadStored(Bytes(stored)), Bytes(message)) << stored;
-
-    // Line ends split between two reads of the file, and lines longer than one read.
-    const std::string a(65535, 'a');
-    EXPECT_EQ(LoadStored(a + "\r\nb"), a + "\nb");
-    EXPECT_EQ(LoadStored(a + "\rb"), a + "\rb");
-    EXPECT_EQ(LoadStored(a.substr(1) + "\r\r\n"), a.substr(1) + "\r\n");
-    EXPECT_EQ(LoadStored(a + a + a + "\r\r\n"), a + a + a + "\r\n");
 }
 
 TEST_F(MessageFile, UnopenableFileIsSkippedButReadAndWriteErrorsThrow) {
@@ -90,7 +84,7 @@ TEST_F(MessageFile, UnopenableFileIsSkippedButReadAndWriteErrorsThrow) {
     std::filesystem::remove(kMessageFileName);
     std::filesystem::create_symlink("/dev/full", kMessageFileName);
     try {
-        Save("abc");
+        SaveMessageFile([] { return CString("abc"); });
         ADD_FAILURE() << "no exception";
     } catch (const CFileException& error) {
         EXPECT_STREQ(CFileException(error).GetFileName(), kMessageFileName);

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "classlib/String.h"
+#include "core/String.h"
 
 // "61 0D 0A" -> the three bytes.
 inline std::string Bytes(const char* hex) {
@@ -15,3 +15,4 @@ inline std::string Bytes(const char* hex) {
 }
 
 inline std::string Str(const CString& text) { return std::string(text, static_cast<size_t>(text.GetLength())); }
+inline CString Text(const std::string& bytes) { return CString(bytes.data(), static_cast<int>(bytes.size())); }

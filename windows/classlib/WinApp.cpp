@@ -1,4 +1,4 @@
-#include "classlib/WinApp.h"
+#include "windows/classlib/WinApp.h"
 
 #include <mbctype.h>
 
@@ -6,7 +6,8 @@
 #include <exception>
 #include <new>
 
-#include "classlib/FileException.h"
+#include "core/FileException.h"
+#include "rules/Texts.h"
 
 namespace {
 
@@ -70,13 +71,13 @@ void Report(HWND owner, const char* text) {
 
 void AfxReportFileException(HWND owner, const CFileException& error) {
     CString text;
-    text.Format("\"%s\" 파일을 읽거나 쓰지 못했습니다.\r\n\r\n%s", error.GetFileName(), error.GetErrorMessage());
+    text.Format(kFileErrorTemplate, error.GetFileName());
+    text += "\r\n\r\n";
+    text += error.GetErrorMessage();
     Report(owner, text);
 }
 
-void AfxReportUnexpectedException(HWND owner) {
-    Report(owner, "작업을 마치지 못했습니다. 메모리가 부족할 수 있습니다.");
-}
+void AfxReportUnexpectedException(HWND owner) { Report(owner, kUnexpectedError); }
 
 // What the C++ runtime's defaults would add to the program: a terminate handler that prints the
 // escaping exception's type name to a console this program does not have, with a 46 KB name

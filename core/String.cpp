@@ -1,4 +1,4 @@
-#include "classlib/String.h"
+#include "core/String.h"
 
 #include <cstdarg>
 #include <cstdio>

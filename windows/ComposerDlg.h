@@ -2,8 +2,8 @@
 // clipboard, and whose text is kept in msg.dat when the window is dismissed.
 #pragma once
 
-#include "classlib/Dialog.h"
-#include "classlib/String.h"
+#include "core/String.h"
+#include "windows/classlib/Dialog.h"
 
 class CComposerDlg : public CDialog {
 public:

@@ -1,7 +1,7 @@
-#include "classlib/Dialog.h"
+#include "windows/classlib/Dialog.h"
 
-#include "classlib/FileException.h"
-#include "classlib/WinApp.h"
+#include "core/FileException.h"
+#include "windows/classlib/WinApp.h"
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
     if (control.m_hWnd == nullptr) control.m_hWnd = ::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, id);

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "classlib/FileOs.h"
+#include "core/FileOs.h"
 
 namespace fileos {
 

@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "classlib/FileOs.h"
+#include "core/FileOs.h"
 
 namespace fileos {
 

@@ -1,6 +1,6 @@
-#include "front/ComposerApp.h"
+#include "windows/ComposerApp.h"
 
-#include "front/ComposerDlg.h"
+#include "windows/ComposerDlg.h"
 
 CComposerApp theApp;
 

@@ -1,11 +1,11 @@
-// The operating-system side of CStdioFile: binary I/O on a handle. One source file per platform
+// The operating-system side of CFile: binary I/O on a handle. One source file per platform
 // implements it (FileOsPosix.cpp, FileOsWin32.cpp). Each call returns 0 or the system's error code.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "classlib/String.h"
+#include "core/String.h"
 
 namespace fileos {
 

@@ -1,7 +1,7 @@
 // The application object: runs the composer modally, then lets the process end.
 #pragma once
 
-#include "classlib/WinApp.h"
+#include "windows/classlib/WinApp.h"
 
 class CComposerApp : public CWinApp {
 public:

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "classlib/String.h"
+#include "core/String.h"
 
 class CCmdTarget;
 

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "front/ComposerDlg.h"
+#include "windows/ComposerDlg.h"
 
 void CComposerDlg::CopyToClipboard(CString text) {
     if (!::OpenClipboard(nullptr)) return;  // another program holds it: keep its contents

@@ -1,11 +1,11 @@
-#include "front/ComposerDlg.h"
+#include "windows/ComposerDlg.h"
 
 #include <utility>
 
-#include "classlib/WinApp.h"
-#include "res/resource.h"
 #include "rules/LengthStatus.h"
 #include "rules/MessageFile.h"
+#include "windows/classlib/WinApp.h"
+#include "windows/res/resource.h"
 
 CComposerDlg::CComposerDlg(CWnd* parent)
     : CDialog(IDD_COMPOSER, parent),

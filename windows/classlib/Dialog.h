@@ -1,7 +1,7 @@
 // CDialog: a modal dialog from a dialog template, its controls bound by data exchange.
 #pragma once
 
-#include "classlib/Wnd.h"
+#include "windows/classlib/Wnd.h"
 
 class CDataExchange {
 public:

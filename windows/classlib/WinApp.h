@@ -1,7 +1,7 @@
 // CWinApp and the process frame: the one application object, the entry point, resources.
 #pragma once
 
-#include "classlib/Wnd.h"
+#include "windows/classlib/Wnd.h"
 
 class CFileException;
 

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "classlib/String.h"
+#include "core/String.h"
 
 class CFileException {
 public:

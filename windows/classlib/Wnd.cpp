@@ -1,6 +1,6 @@
-#include "classlib/Wnd.h"
+#include "windows/classlib/Wnd.h"
 
-#include "classlib/WinApp.h"
+#include "windows/classlib/WinApp.h"
 
 const AFX_MSGMAP CCmdTarget::messageMap = {nullptr, nullptr};
 

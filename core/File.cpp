@@ -1,0 +1,56 @@
+#include "core/File.h"
+
+#include <cstddef>
+#include <string>
+
+namespace {
+
+constexpr std::size_t kReadChunk = 64 * 1024;
+
+fileos::Access AccessFor(unsigned openFlags) {
+    if ((openFlags & CFile::modeWrite) == 0) return fileos::Access::read;
+    return (openFlags & CFile::modeCreate) != 0 ? fileos::Access::createAndWrite : fileos::Access::write;
+}
+
+}  // namespace
+
+CFile::~CFile() {
+    if (m_handle != fileos::kNoHandle) fileos::Close(m_handle);
+}
+
+bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
+    const long result = fileos::Open(fileName, AccessFor(openFlags), m_handle);
+    if (result != 0) {
+        m_handle = fileos::kNoHandle;
+        if (error != nullptr) *error = CFileException(fileName, result, fileos::Describe(result));
+        return false;
+    }
+    m_strFileName = fileName;
+    return true;
+}
+
+void CFile::ThrowError(long error) const { throw CFileException(m_strFileName, error, fileos::Describe(error)); }
+
+CString CFile::ReadAll() {
+    std::string bytes;
+    for (std::size_t got = kReadChunk; got != 0;) {
+        const std::size_t size = bytes.size();
+        bytes.resize(size + kReadChunk);
+        if (const long error = fileos::Read(m_handle, bytes.data() + size, kReadChunk, got)) ThrowError(error);
+        bytes.resize(size + got);
+    }
+    return CString(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+void CFile::Write(const CString& bytes) {
+    if (bytes.IsEmpty()) return;
+    const long error = fileos::Write(m_handle, bytes, static_cast<std::size_t>(bytes.GetLength()));
+    if (error != 0) ThrowError(error);
+}
+
+void CFile::Close() {
+    if (m_handle == fileos::kNoHandle) return;
+    const long error = fileos::Close(m_handle);
+    m_handle = fileos::kNoHandle;
+    if (error != 0) ThrowError(error);
+}
