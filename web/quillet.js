@@ -4,17 +4,26 @@
 (() => {
   // The module, inlined by the build: a page opened from disk may not fetch anything.
   const RULES = '@RULES_WASM_BASE64@';
-  const DRAFT = 'quillet.draft';
+  // The draft, kept as the bytes its msg.dat would hold, one character for each byte.
+  const DRAFT = 'quillet.msg.dat';
   const editor = document.getElementById('message');
   const caption = document.getElementById('caption');
   const cp949 = new TextDecoder('euc-kr');
 
+  // Compiled in the background while the page gets ready.
+  const compiled = WebAssembly.compile(
+    Uint8Array.fromBase64?.(RULES) ?? Uint8Array.from(atob(RULES), (c) => c.charCodeAt(0)),
+  );
+
   // Code page 949 as the browser decodes it (WHATWG euc-kr): every two-byte sequence decoded once, each
   // followed by a line feed, so that the text splits into one piece per sequence whatever the decoder
-  // makes of the sequences the code page lacks. `codes` maps a UTF-16 code unit to its lead and trail
+  // makes of the sequences the code page lacks. The table maps a UTF-16 code unit to its lead and trail
   // byte; where two sequences decode to one character the first wins, as in the standard's encoder.
-  const codes = new Uint16Array(0x10000);
-  {
+  // Made when first needed: a draft or a msg.dat is shown and counted without it.
+  let table = null;
+  function codePage() {
+    if (table) return table;
+    table = new Uint16Array(0x10000);
     const sequences = new Uint8Array(126 * 190 * 3);
     let n = 0;
     for (let lead = 0x81; lead <= 0xfe; lead++) {
@@ -30,12 +39,13 @@
       for (let trail = 0x41; trail <= 0xfe; trail++) {
         const end = text.indexOf('\n', at);
         const unit = text.charCodeAt(at);
-        if (end === at + 1 && unit !== 0xfffd && !codes[unit]) codes[unit] = (lead << 8) | trail;
+        if (end === at + 1 && unit !== 0xfffd && !table[unit]) table[unit] = (lead << 8) | trail;
         at = end + 1;
       }
     }
+    return table;
   }
-  const fits = (unit) => unit < 0x80 || codes[unit] !== 0;
+
   // The length in UTF-16 units of the character at `i` that the code page lacks: a surrogate pair is one.
   const unitsOf = (text, i) => {
     const unit = text.charCodeAt(i);
@@ -45,12 +55,14 @@
   // The text with each character the code page lacks replaced by "?": what the text area may hold, so
   // that what is shown is what is counted, copied and saved.
   function kept(text) {
+    const codes = codePage();
+    const fits = (i) => text.charCodeAt(i) < 0x80 || codes[text.charCodeAt(i)] !== 0;
     let i = 0;
-    while (i < text.length && fits(text.charCodeAt(i))) i++;
+    while (i < text.length && fits(i)) i++;
     if (i === text.length) return text;
     let out = text.slice(0, i);
     while (i < text.length) {
-      if (fits(text.charCodeAt(i))) {
+      if (fits(i)) {
         out += text[i++];
       } else {
         out += '?';
@@ -60,11 +72,17 @@
     return out;
   }
 
-  // The rules' input: the code page 949 bytes of `text`, written straight into the module's memory.
+  // The rules' input, written straight into the module's memory: bytes as they are, or the code page
+  // 949 bytes of a text.
   let rules = null;
+  function input(length) {
+    const at = rules.quillet_input(length); // first: it may grow the memory, detaching older views
+    return new Uint8Array(rules.memory.buffer, at, length);
+  }
+  const putBytes = (bytes) => input(bytes.length).set(bytes);
   function put(text) {
-    const at = rules.quillet_input(text.length * 2); // first: it may grow the memory, detaching old views
-    const bytes = new Uint8Array(rules.memory.buffer, at, text.length * 2);
+    const codes = codePage();
+    const bytes = input(text.length * 2);
     let n = 0;
     for (let i = 0; i < text.length; ) {
       const unit = text.charCodeAt(i);
@@ -90,9 +108,11 @@
     return new Uint8Array(rules.memory.buffer, rules.quillet_result(), length);
   }
 
+  let draft = null;
   function store() {
+    if (draft === null) return;
     try {
-      localStorage.setItem(DRAFT, editor.value);
+      localStorage.setItem(DRAFT, draft);
     } catch {
       // Storage off or full: the page still counts and copies.
     }
@@ -100,18 +120,22 @@
 
   const setCaption = (bytes) => (document.title = caption.textContent = cp949.decode(bytes));
 
-  // Counts, copies and keeps the text. The text area's value has LF line breaks only: it is already
-  // the message as the rules normalise it.
+  // Counts, copies and keeps the text, given as code page 949 bytes when the caller has them. The text
+  // area's value has LF line breaks only: it is already the message as the rules normalise it.
   let pending = false;
-  function changed() {
+  function changed(bytes) {
     if (!rules) {
       pending = true;
       return;
     }
-    put(editor.value);
+    if (bytes) putBytes(bytes);
+    else put(editor.value);
     setCaption(run('quillet_status'));
     // Refused without the focus or the permission: the count stands all the same.
     navigator.clipboard?.writeText(editor.value).catch(() => {});
+    const stored = run('quillet_save');
+    draft = '';
+    for (let i = 0; i < stored.length; i += 0x2000) draft += String.fromCharCode(...stored.subarray(i, i + 0x2000));
     store();
   }
 
@@ -124,12 +148,17 @@
     editor.setSelectionRange(caret, caret);
   }
 
-  // Shows a message all selected, so that the first key replaces it, as the programs do at start.
-  function show(text) {
-    editor.value = kept(text);
+  // Shows the message of a msg.dat all selected, so that the first key replaces it, as the programs
+  // do at start. Its bytes are counted as they are, unless some start no character of the code page.
+  function show(stored) {
+    putBytes(stored);
+    const message = run('quillet_load').slice();
+    const text = cp949.decode(message);
+    const whole = !text.includes('\ufffd');
+    editor.value = whole ? text : kept(text);
     editor.focus();
     editor.select();
-    changed();
+    changed(whole ? message : undefined);
   }
 
   async function open(file) {
@@ -144,9 +173,7 @@
       return;
     }
     await ready;
-    const at = rules.quillet_input(stored.length);
-    new Uint8Array(rules.memory.buffer, at, stored.length).set(stored);
-    show(cp949.decode(run('quillet_load')));
+    show(stored);
   }
 
   async function save() {
@@ -199,15 +226,6 @@
   window.addEventListener('pagehide', store);
   document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && store());
 
-  let draft = null;
-  try {
-    draft = localStorage.getItem(DRAFT);
-  } catch {
-    // No storage here: every visit starts empty.
-  }
-  if (draft !== null) show(draft);
-  else editor.focus();
-
   // Served (not opened from disk), the page is also an app that works offline.
   if (location.protocol !== 'file:') {
     const manifest = document.createElement('link');
@@ -217,13 +235,23 @@
     navigator.serviceWorker?.register('sw.js');
   }
 
-  const module = Uint8Array.from(atob(RULES), (c) => c.charCodeAt(0));
+  try {
+    draft = localStorage.getItem(DRAFT);
+  } catch {
+    // No storage here: every visit starts empty.
+  }
+  editor.focus();
   // The rules make no system call; only the C library's error paths would, and fail here.
   const wasi = new Proxy({}, { get: () => () => 52 /* ENOSYS */ });
-  const ready = WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi }).then(({ instance }) => {
-    rules = instance.exports;
-    rules._initialize();
-    if (pending) changed();
-    else setCaption(run('quillet_initial_title'));
-  });
+  const ready = compiled
+    .then((module) => WebAssembly.instantiate(module, { wasi_snapshot_preview1: wasi }))
+    .then((instance) => {
+      rules = instance.exports;
+      rules._initialize();
+      if (pending) changed(); // typed into before the rules were there: that text wins
+      else if (draft !== null) show(Uint8Array.from(draft, (c) => c.charCodeAt(0)));
+      else setCaption(run('quillet_initial_title'));
+      // Ready for the first key before it comes.
+      setTimeout(codePage);
+    });
 })();
