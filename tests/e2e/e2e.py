@@ -508,13 +508,14 @@ def empty_file_then_no_file_can_be_made(c):
 @case("gtk")
 def message_files_of_the_windows_program(c):
     # As the Windows program saves them: a lone CR, Hangul, and a final line break. Loaded as typed
-    # there, and saved back byte for byte.
-    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored("한글\n"))
+    # there, and saved back byte for byte. The long line crosses every buffer of the conversion.
+    line = "한글 ok " * 700
+    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored(line + "\n"))
     c.start()
-    c.wait_caption(status("xy\n한글\n"))
-    expect((c.text(), c.clipboard()), (c.enc("x\ry\n한글\n"), c.enc("xy\n한글\n")), "view and clipboard")
+    c.wait_caption(status(f"xy\n{line}\n"))
+    expect((c.text(), c.clipboard()), (c.enc(f"x\ry\n{line}\n"), c.enc(f"xy\n{line}\n")), "view and clipboard")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored("한글\n")), "exit status and msg.dat")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored(line + "\n")), "exit status and msg.dat")
 
 
 @case("gtk", "web")

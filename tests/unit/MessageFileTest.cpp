@@ -33,6 +33,7 @@ TEST(MessageFromFileBytes, ReadsTextModeAndRebuildsTheEditorsLineBreaks) {
              {"61 62 0A", "61 62"},
              {"0A 0A", "0A"},
              {"61 0D 62 0D", "61 0D 62 0D"},  // a CR not before an LF stays, also as the last byte
+             {"0A 61 0D", "0A 61 0D"},        // ... and the last line's own end decides, not the one before
              {"0D 0D 0A", "0D 0A"},
              {"61 1A 62 0D 0A 63", "61"},  // Ctrl-Z ends the file
              {"61 0D 1A 0A", "61 0D"},
@@ -71,6 +72,9 @@ TEST_F(MessageFile, DiskHoldsTheRulesBytesWhole) {
         EXPECT_EQ(file.str(), Saved(text));
         EXPECT_EQ(Str(LoadMessageFile().value()), text);
     }
+    // Ctrl-Z ends the whole file, not only the part of it read so far.
+    std::ofstream(kMessageFileName, std::ios::binary) << "ab\x1A" << a << a;
+    EXPECT_EQ(Str(LoadMessageFile().value()), "ab");
 }
 
 TEST_F(MessageFile, UnopenableFileIsSkippedButReadAndWriteErrorsThrow) {
