@@ -4,8 +4,9 @@
 Writes OUTPUT_DIR/index.html with the style sheet and the script inlined, and the rules' WebAssembly
 module inlined into the script as base64 (a page opened from disk may not fetch anything): one file to
 load, whose Content-Security-Policy allows exactly that style and that script by their hashes. Beside
-it go the manifest, the service worker and each further FILE (the icons) as they are; the service
-worker gets the list of the files and a version named after their contents. The same inputs always
+it go the manifest, the service worker and each further FILE (the icons) as they are. The service
+worker gets a version named after the files' contents and the list of those it keeps for use offline:
+all but the PNG icons, which a browser fetches only to install the page, online, and then keeps. The same inputs always
 give the same bytes.
 """
 import base64
@@ -29,7 +30,8 @@ def main(source, wasm, output, *extra):
     files.update((Path(path).name, Path(path).read_bytes()) for path in extra)
     version = hashlib.sha256(b"".join(name.encode() + b"\0" + data for name, data in sorted(files.items())))
     worker = (source / "sw.js").read_bytes().replace(b"@VERSION@", version.hexdigest()[:16].encode())
-    files["sw.js"] = worker.replace(b"@FILES@", ", ".join(f"'{name}'" for name in files).encode())
+    kept = ", ".join(f"'{name}'" for name in files if not name.endswith(".png"))
+    files["sw.js"] = worker.replace(b"@FILES@", kept.encode())
     for name, data in files.items():
         (output / name).write_bytes(data)
     return 0

@@ -293,16 +293,7 @@ class WebComposer(Composer):
     @staticmethod
     def prepare(options):
         if options.web == "http":
-            import functools
-            import http.server
-            import threading
-            class Quiet(http.server.SimpleHTTPRequestHandler):
-                def log_message(self, *args):
-                    pass
-
-            handler = functools.partial(Quiet, directory=options.exe.parent)
-            WebComposer.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-            threading.Thread(target=WebComposer.server.serve_forever, daemon=True).start()
+            WebComposer.serve(options.exe.parent, 0)
             # localhost, not 127.0.0.1: a secure context, where the clipboard may be written.
             origin = f"http://localhost:{WebComposer.server.server_port}"
             WebComposer.url, WebComposer.elsewhere = f"{origin}/{options.exe.name}", f"{origin}/elsewhere"
@@ -310,9 +301,33 @@ class WebComposer(Composer):
             WebComposer.url, WebComposer.elsewhere = options.exe.as_uri(), options.exe.parent.parent.as_uri()
 
     @staticmethod
+    def serve(directory, port):
+        import functools
+        import http.server
+        import threading
+
+        class Quiet(http.server.SimpleHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+
+        WebComposer.server = http.server.ThreadingHTTPServer(("127.0.0.1", port),
+                                                             functools.partial(Quiet, directory=directory))
+        threading.Thread(target=WebComposer.server.serve_forever, daemon=True).start()
+
+    @staticmethod
     def finish(options):
         if WebComposer.server:
             WebComposer.server.shutdown()
+            WebComposer.server.server_close()
+
+    @contextlib.contextmanager
+    def offline(self):  # the server stopped for a while: what the page does then, it does without it
+        directory, port = self.server.RequestHandlerClass.keywords["directory"], self.server.server_port
+        self.finish(self.options)
+        try:
+            yield
+        finally:
+            self.serve(directory, port)
 
     def __init__(self, options, name):
         super().__init__(options, name)
@@ -333,9 +348,13 @@ class WebComposer(Composer):
         self.browser.get(url)
 
     def script(self, code, *args):  # the value of an async function's body run in the page
-        return self.browser.execute_async_script(
-            f"const done = arguments[arguments.length - 1]; (async () => {{ {code} }})().then(done, e => done('error: ' + e))",
-            *args)
+        from selenium.common.exceptions import WebDriverException
+        try:
+            return self.browser.execute_async_script(
+                f"const done = arguments[arguments.length - 1]; (async () => {{ {code} }})().then(done, e => done('error: ' + e))",
+                *args)
+        except WebDriverException as error:
+            raise AssertionError(f"script {code!r}: {error.msg}") from None
 
     def start(self):
         if self.browser:
@@ -572,6 +591,21 @@ def draft_after_reload(c):
     c.wait_caption(status("z"))
 
 
+@case("web", "page", "served")
+def offline_once_served(c):
+    # Served, the page is an app: after one visit it opens and counts with the network gone.
+    c.start()
+    expect((c.script("const workers = navigator.serviceWorker; return workers.controller !== null ||"
+                     " await new Promise((done) => workers.addEventListener('controllerchange', () => done(true)))"),
+            c.browser.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"]),
+           (True, []), "page under its service worker, and installability")
+    with c.offline():
+        c.start()
+        c.wait_caption(TITLE)
+        c.type("오프라인")
+        c.wait_caption(status("오프라인"))
+
+
 def main():
     parser = argparse.ArgumentParser()
     for option in "--exe", "--driver", "--work":
@@ -582,9 +616,10 @@ def main():
     parser.add_argument("--cases", type=lambda names: set(names.split(",")))
     options = parser.parse_args()
     backend = WebComposer if options.web else GtkComposer if options.gtk else WineComposer
-    # The page runs the cases tagged web; those tagged page it alone.
+    # The page runs the cases tagged web (those tagged served only over http); those tagged page it alone.
     default = {name for name, (_, tags) in CASES.items()
-               if ("web" in tags if options.web else "page" not in tags and (options.gtk or "gtk" not in tags))}
+               if ("web" in tags and (options.web == "http" or "served" not in tags) if options.web
+                   else "page" not in tags and (options.gtk or "gtk" not in tags))}
     options.cases = options.cases or default
     unknown = options.cases.difference(*(tags for _, tags in CASES.values()))
     if unknown or not (options.web or os.environ.get("DISPLAY")):
