@@ -305,13 +305,8 @@ class WebComposer(Composer):
         import functools
         import http.server
         import threading
-
-        class Quiet(http.server.SimpleHTTPRequestHandler):
-            def log_message(self, *args):
-                pass
-
-        WebComposer.server = http.server.ThreadingHTTPServer(("127.0.0.1", port),
-                                                             functools.partial(Quiet, directory=directory))
+        handler = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
+        WebComposer.server = http.server.ThreadingHTTPServer(("127.0.0.1", port), functools.partial(handler, directory=directory))
         threading.Thread(target=WebComposer.server.serve_forever, daemon=True).start()
 
     @staticmethod
@@ -324,14 +319,8 @@ class WebComposer(Composer):
     def offline(self):  # the server stopped for a while: what the page does then, it does without it
         directory, port = self.server.RequestHandlerClass.keywords["directory"], self.server.server_port
         self.finish(self.options)
-        try:
-            yield
-        finally:
-            self.serve(directory, port)
-
-    def __init__(self, options, name):
-        super().__init__(options, name)
-        self.browser = None
+        yield
+        self.serve(directory, port)
 
     def launch(self, url):
         from selenium import webdriver
@@ -340,29 +329,30 @@ class WebComposer(Composer):
         chrome.binary_location = "/usr/bin/chromium"
         for argument in "--headless=new", "--no-sandbox", "--window-size=360,640", f"--user-data-dir={self.dir / 'profile'}":
             chrome.add_argument(argument)
-        chrome.add_experimental_option("prefs", {"download.default_directory": str(self.dir),
-                                                 "download.prompt_for_download": False})
-        self.browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chrome)
-        self.browser.execute_cdp_cmd("Browser.grantPermissions",
-                                     {"permissions": ["clipboardReadWrite", "clipboardSanitizedWrite"]})
-        self.browser.get(url)
+        chrome.add_experimental_option("prefs", {"download.default_directory": str(self.dir)})
+        self.process = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chrome)
+        self.cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+        self.process.get(url)
+
+    def cdp(self, command, **arguments):
+        return self.process.execute_cdp_cmd(command, arguments)
 
     def script(self, code, *args):  # the value of an async function's body run in the page
         from selenium.common.exceptions import WebDriverException
         try:
-            return self.browser.execute_async_script(
+            return self.process.execute_async_script(
                 f"const done = arguments[arguments.length - 1]; (async () => {{ {code} }})().then(done, e => done('error: ' + e))",
                 *args)
         except WebDriverException as error:
             raise AssertionError(f"script {code!r}: {error.msg}") from None
 
     def start(self):
-        if self.browser:
-            self.browser.get(self.url)
+        if self.process:
+            self.process.get(self.url)
         else:
             self.launch(self.url)
         if self.msg_dat.exists():
-            self.browser.find_element("id", "open").send_keys(str(self.msg_dat))
+            self.process.find_element("id", "open").send_keys(str(self.msg_dat))
 
     def wait_caption(self, text, timeout=10):
         deadline = time.monotonic() + timeout
@@ -374,10 +364,6 @@ class WebComposer(Composer):
     def text(self):
         return self.enc(self.script("return document.getElementById('message').value"))
 
-    def selected(self):  # whether the text area has the focus with all its text selected
-        return self.script("const e = document.getElementById('message');"
-                           "return document.activeElement === e && e.selectionStart === 0 && e.selectionEnd === e.value.length")
-
     def clipboard(self):
         return self.enc(self.script("return await navigator.clipboard.readText()"))
 
@@ -385,7 +371,7 @@ class WebComposer(Composer):
     x11_clipboard = clipboard
 
     def set_clipboard(self, text):  # before the start, from another page of the same origin
-        if not self.browser:
+        if not self.process:
             self.launch(self.elsewhere)
         expect(self.script("await navigator.clipboard.writeText(arguments[0]); return 'set'", text), "set", "clipboard")
 
@@ -396,41 +382,35 @@ class WebComposer(Composer):
     def type(self, text):  # ASCII as keys, anything else as an input method or an emoji panel inserts it
         for keys in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]+", text):
             if keys.isascii():
-                self.keys(keys)
+                self.key_in(keys)
             else:
-                self.browser.execute_cdp_cmd("Input.insertText", {"text": keys})
+                self.cdp("Input.insertText", text=keys)
 
     def compose(self, text):  # the syllable an input method shows while it is being composed
-        self.browser.execute_cdp_cmd("Input.imeSetComposition", {"text": text, "selectionStart": len(text),
-                                                                 "selectionEnd": len(text)})
+        self.cdp("Input.imeSetComposition", text=text, selectionStart=len(text), selectionEnd=len(text))
 
-    def keys(self, text, modifiers=()):
+    def key_in(self, text, modifiers=()):
         from selenium.webdriver.common.action_chains import ActionChains
-        actions = ActionChains(self.browser)
+        actions = ActionChains(self.process)
         for modifier in modifiers:
             actions.key_down(modifier)
-        actions.send_keys(text)
+        actions.send_keys(text).perform()
         for modifier in modifiers:
-            actions.key_up(modifier)
-        actions.perform()
+            actions.key_up(modifier).perform()
 
     def key(self, *keys):  # xdotool's names
         from selenium.webdriver.common.keys import Keys
         for key in keys:
-            if key == "Escape":
+            *modifiers, name = key.replace("ctrl", "control").replace("Return", "enter").split("+")
+            if name == "Escape":
                 self.close()
-                continue
-            *modifiers, name = key.split("+")
-            name = getattr(Keys, {"Return": "ENTER"}.get(name, name.upper()), name)
-            self.keys(name, [getattr(Keys, {"ctrl": "CONTROL"}.get(modifier, modifier.upper())) for modifier in modifiers])
-
-    def message_box(self):
-        return None
+            else:
+                self.key_in(getattr(Keys, name.upper(), name), [getattr(Keys, modifier.upper()) for modifier in modifiers])
 
     def close(self):  # saves as msg.dat, which replaces the one there, then quits the browser
         if self.msg_dat.exists():
             self.msg_dat.unlink()
-        self.browser.find_element("id", "save").click()
+        self.process.find_element("id", "save").click()
         deadline = time.monotonic() + 10
         while not self.msg_dat.exists() or any(self.dir.glob("*.crdownload")):
             if time.monotonic() > deadline:
@@ -439,15 +419,12 @@ class WebComposer(Composer):
         self.stop()
 
     def stop(self):
-        if self.browser:
-            self.browser.quit()
-            self.browser = None
+        if self.process:
+            self.process.quit()
+            self.process = None
 
     def wait_exit(self):
-        return 0 if self.browser is None else None
-
-    def running(self):
-        return self.browser is not None
+        return 0 if self.process is None else None
 
 
 CASES = {}
@@ -585,7 +562,8 @@ def draft_after_reload(c):
     c.set_clipboard("other")
     c.start()  # the same page again, in the same browser
     c.wait_caption(status("초안\nkept"))
-    expect((c.text(), c.selected(), c.clipboard()), (c.enc("초안\nkept"), True, c.enc("초안\nkept")),
+    selected = c.script("const e = document.activeElement; return [e.id, e.selectionStart, e.selectionEnd]")
+    expect((c.text(), selected, c.clipboard()), (c.enc("초안\nkept"), ["message", 0, 7], c.enc("초안\nkept")),
            "text area, its selection and clipboard")
     c.type("z")
     c.wait_caption(status("z"))
@@ -597,7 +575,7 @@ def offline_once_served(c):
     c.start()
     expect((c.script("const workers = navigator.serviceWorker; return workers.controller !== null ||"
                      " await new Promise((done) => workers.addEventListener('controllerchange', () => done(true)))"),
-            c.browser.execute_cdp_cmd("Page.getInstallabilityErrors", {})["installabilityErrors"]),
+            c.cdp("Page.getInstallabilityErrors")["installabilityErrors"]),
            (True, []), "page under its service worker, and installability")
     with c.offline():
         c.start()
