@@ -53,10 +53,11 @@
   };
 
   // The text with each character the code page lacks replaced by "?": what the text area may hold, so
-  // that what is shown is what is counted, copied and saved.
+  // that what is shown is what is counted, copied and saved. A zero (pasted, say) goes too: the rules
+  // would end the message there.
   function kept(text) {
     const codes = codePage();
-    const fits = (i) => text.charCodeAt(i) < 0x80 || codes[text.charCodeAt(i)] !== 0;
+    const fits = (i) => (text.charCodeAt(i) < 0x80 && text.charCodeAt(i) > 0) || codes[text.charCodeAt(i)] !== 0;
     let i = 0;
     while (i < text.length && fits(i)) i++;
     if (i === text.length) return text;

@@ -549,7 +549,12 @@ def composing_and_the_limit(c):
     c.wait_caption(status("ab똠" + "x" * 76))
     c.type("y")
     c.wait_caption(status("ab똠" + "x" * 76 + "y"))
-    expect(c.clipboard(), c.enc("ab똠" + "x" * 76 + "y"), "clipboard")
+    c.set_clipboard("\0z")  # the rules end a message at a zero: it becomes "?", so nothing is lost
+    c.key("ctrl+v")
+    c.wait_caption(status("ab똠" + "x" * 76 + "y?z"))
+    expect(c.clipboard(), c.enc("ab똠" + "x" * 76 + "y?z"), "clipboard")
+    c.close()
+    expect(c.msg_dat.read_bytes(), stored("ab똠" + "x" * 76 + "y?z"), "msg.dat")
 
 
 @case("web", "page")
