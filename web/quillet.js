@@ -121,8 +121,23 @@
 
   const setCaption = (bytes) => (document.title = caption.textContent = cp949.decode(bytes));
 
-  // Counts, copies and keeps the text, given as code page 949 bytes when the caller has them. The text
+  // Copies and keeps the text, in a task of its own after the caption's: the caption reaches the
+  // screen first, and changes that come faster are copied and kept once, as they then stand. The text
   // area's value has LF line breaks only: it is already the message as the rules normalise it.
+  let keeping = 0;
+  function keep() {
+    clearTimeout(keeping);
+    keeping = 0;
+    // Refused without the focus or the permission: the count stands all the same.
+    navigator.clipboard?.writeText(editor.value).catch(() => {});
+    put(editor.value);
+    const stored = run('quillet_save');
+    draft = '';
+    for (let i = 0; i < stored.length; i += 0x2000) draft += String.fromCharCode(...stored.subarray(i, i + 0x2000));
+    store();
+  }
+
+  // Counts the text, given as code page 949 bytes when the caller has them, then copies and keeps it.
   let pending = false;
   function changed(bytes) {
     if (!rules) {
@@ -132,12 +147,7 @@
     if (bytes) putBytes(bytes);
     else put(editor.value);
     setCaption(run('quillet_status'));
-    // Refused without the focus or the permission: the count stands all the same.
-    navigator.clipboard?.writeText(editor.value).catch(() => {});
-    const stored = run('quillet_save');
-    draft = '';
-    for (let i = 0; i < stored.length; i += 0x2000) draft += String.fromCharCode(...stored.subarray(i, i + 0x2000));
-    store();
+    keeping ||= setTimeout(keep);
   }
 
   function keepToCodePage() {
@@ -224,8 +234,10 @@
     event.preventDefault();
     if (event.dataTransfer.files.length) open(event.dataTransfer.files[0]);
   });
-  window.addEventListener('pagehide', store);
-  document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && store());
+  // Leaving, whatever is not kept yet is kept at once.
+  const leave = () => (keeping ? keep() : store());
+  window.addEventListener('pagehide', leave);
+  document.addEventListener('visibilitychange', () => document.visibilityState === 'hidden' && leave());
 
   // Served (not opened from disk), the page is also an app that works offline.
   if (location.protocol !== 'file:') {

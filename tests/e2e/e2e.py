@@ -364,8 +364,8 @@ class WebComposer(Composer):
     def text(self):
         return self.enc(self.script("return document.getElementById('message').value"))
 
-    def clipboard(self):
-        return self.enc(self.script("return await navigator.clipboard.readText()"))
+    def clipboard(self):  # read in a task after the one the page copies in, which follows the caption's
+        return self.enc(self.script("await new Promise((done) => setTimeout(done)); return await navigator.clipboard.readText()"))
 
     # Headless Chromium keeps a clipboard of its own: other programs would see the same.
     x11_clipboard = clipboard
