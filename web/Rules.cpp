@@ -24,7 +24,7 @@ QUILLET_EXPORT(quillet_input) char* Input(int length) {
     return bytes;
 }
 
-QUILLET_EXPORT(quillet_result) const char* Result() { return result; }
+QUILLET_EXPORT(quillet_result) const char* ResultBytes() { return result; }
 
 // The caption before the first change.
 QUILLET_EXPORT(quillet_initial_title) int InitialTitle() { return Result(kInitialTitle); }
