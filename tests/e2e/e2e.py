@@ -11,10 +11,11 @@
 #   e2e.py --web {file,http} --exe index.html --work DIR [--cases NAME,TAG,...]
 #
 # --cases takes case names or tags (win32: the cases the 32-bit build is proven with; gtk: those
-# of the native composer only; web: those the page runs, page: those of the page only); without it, all cases of the front end. The page
-# (--web) runs in headless Chromium, opened from disk or from a local http server, and needs no display. --work holds the Wine
-# prefix and one fresh directory per case, which is the program's current directory and so holds
-# its msg.dat. --wine is the command that runs a Windows program.
+# of the native composer only; web: those the page runs; page: those of the page only); without
+# it, all cases of the front end. --work holds the Wine prefix and one fresh directory per case,
+# which is the program's current directory and so holds its msg.dat. --wine is the command that
+# runs a Windows program. The page (--web) runs in headless Chromium, opened from disk or from an
+# http server on localhost, and needs no display.
 import argparse
 import ast
 import contextlib
