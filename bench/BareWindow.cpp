@@ -1,6 +1,7 @@
-// The bare window: a gtkmm window holding a text view, whose only work on a change of the text is
-// a title of the form quillet-gtk shows. tools/bench times quillet-gtk against it, so what this
-// program leaves out (code page 949, msg.dat, the clipboard, the icon) is what is measured.
+// The bare window: a gtkmm window holding a text view, whose only work on a change of the text, or
+// of the syllable an input method is composing in it, is a title of the form quillet-gtk shows. tools/bench times
+// quillet-gtk against it, so what this program leaves out (code page 949, msg.dat, the clipboard, the icon) is what is
+// measured.
 #include <gtkmm/application.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/textview.h>
@@ -14,14 +15,23 @@ public:
         m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
         m_scrolled.set_child(m_textView);
         set_child(m_scrolled);
-        m_textView.get_buffer()->signal_changed().connect([this] {
-            const int length = static_cast<int>(m_textView.get_buffer()->get_text().bytes());
-            set_title(Glib::ustring::format(length <= 80 ? 80 - length : length - 80,
-                                            length <= 80 ? " 바이트 남음" : " 바이트 초과"));
-        });
+        m_textView.get_buffer()->signal_changed().connect(sigc::mem_fun(*this, &BareWindow::Update));
+        g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&BareWindow::OnPreeditChanged), this);
     }
 
 private:
+    static void OnPreeditChanged(GtkTextView*, const char* preedit, gpointer window) {
+        static_cast<BareWindow*>(window)->m_preedit = preedit;
+        static_cast<BareWindow*>(window)->Update();
+    }
+
+    void Update() {
+        const int length = static_cast<int>(m_textView.get_buffer()->get_text().bytes() + m_preedit.bytes());
+        set_title(Glib::ustring::format(length <= 80 ? 80 - length : length - 80,
+                                        length <= 80 ? " 바이트 남음" : " 바이트 초과"));
+    }
+
+    Glib::ustring m_preedit;
     Gtk::ScrolledWindow m_scrolled;
     Gtk::TextView m_textView;
 };

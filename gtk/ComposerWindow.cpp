@@ -3,10 +3,12 @@
 #include <gdkmm/texture.h>
 #include <gdkmm/toplevel.h>
 #include <glibmm/convert.h>
+#include <glibmm/main.h>
 #include <gtkmm/eventcontrollerkey.h>
 #include <gtkmm/messagedialog.h>
 
 #include <cerrno>
+#include <utility>
 
 #include "rules/LengthStatus.h"
 #include "rules/MessageFile.h"
@@ -77,6 +79,8 @@ ComposerWindow::ComposerWindow() {
     }
     if (message) buffer->set_text(FromCp949(*message));
     buffer->signal_changed().connect(sigc::mem_fun(*this, &ComposerWindow::OnChanged));
+    // gtkmm does not wrap the view's preedit signal, hence GObject's own connection.
+    g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&ComposerWindow::OnPreeditChanged), this);
     if (message) OnChanged();
 
     const auto keys = Gtk::EventControllerKey::create();
@@ -106,14 +110,37 @@ void ComposerWindow::OnInsert(Gtk::TextBuffer::iterator& position, const Glib::u
     position = buffer->insert(position, shown);
 }
 
+void ComposerWindow::OnPreeditChanged(GtkTextView*, const char* preedit, gpointer window) {
+    auto* self = static_cast<ComposerWindow*>(window);
+    self->m_preedit = preedit;
+    // A composition ends with the preedit cleared just before its syllable is committed: the
+    // update waits for pending events, so the count never drops the syllable in between.
+    if (!self->m_preeditUpdate.connected())
+        self->m_preeditUpdate = Glib::signal_idle().connect(
+            sigc::bind_return(sigc::mem_fun(*self, &ComposerWindow::OnChanged), false), Glib::PRIORITY_HIGH_IDLE);
+}
+
+void ComposerWindow::CommitPreedit() {
+    if (m_preedit.empty()) return;
+    // Reset, IBus' Hangul engine drops its composition rather than commit it: the syllable is put
+    // in here instead, where the view shows it.
+    const Glib::ustring syllable = std::exchange(m_preedit, {});
+    m_textView.reset_im_context();
+    m_textView.get_buffer()->insert_at_cursor(syllable);
+}
+
 void ComposerWindow::OnChanged() {
-    const CString text = NormaliseMessage(MessageText());
+    m_preeditUpdate.disconnect();
+    const CString text = NormaliseMessage(MessageText(m_preedit));
     get_clipboard()->set_text(FromCp949(text));
     set_title(FromCp949(ComputeLengthStatus(text)));
 }
 
-CString ComposerWindow::MessageText() const {
-    CString text = Bytes(m_textView.get_buffer()->get_text(true));
+CString ComposerWindow::MessageText(const Glib::ustring& preedit) const {
+    const auto buffer = m_textView.get_buffer();
+    const auto cursor = buffer->get_iter_at_offset(buffer->property_cursor_position());
+    CString text = Bytes(buffer->get_text(buffer->begin(), cursor, true) + preedit +
+                         buffer->get_text(cursor, buffer->end(), true));
     text.Replace("\n", "\r\n");
     return ToCp949(static_cast<const char*>(text));
 }
@@ -127,7 +154,8 @@ bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {
 bool ComposerWindow::OnCloseRequest() {
     if (m_closing) return true;
     try {
-        SaveMessageFile([this] { return MessageText(); });
+        CommitPreedit();
+        SaveMessageFile([this] { return MessageText({}); });
     } catch (const CFileException& error) {
         ShowFileError(error);
         return true;  // open with its text; Esc tries again

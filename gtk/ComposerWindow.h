@@ -1,6 +1,8 @@
 // The composer: one text view whose every change updates the title (bytes left or over) and the
-// clipboard, and whose text is kept in msg.dat when the window is dismissed. The message rules
-// work on code page 949 bytes; the view holds UTF-8, and only what code page 949 can represent.
+// clipboard, and whose text is kept in msg.dat when the window is dismissed. The syllable an input
+// method is composing counts as if it were typed, and is committed before the text is kept. The
+// message rules work on code page 949 bytes; the view holds UTF-8, and only what code page 949 can
+// represent.
 #pragma once
 
 #include <gtkmm/scrolledwindow.h>
@@ -21,11 +23,17 @@ public:
     ComposerWindow();
     ~ComposerWindow() override;
 
+    // Puts the syllable being composed into the text, as the next key would have; every way of
+    // closing runs it before the text is saved.
+    void CommitPreedit();
+
 private:
     // Text as it arrives, typed or pasted, before the buffer takes it.
     void OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int bytes);
-    // The update step: every change of the text runs it.
+    // The update step: every change of the text, or of the composition, runs it.
     void OnChanged();
+    // The input method's composition, shown at the cursor but not yet in the buffer.
+    static void OnPreeditChanged(GtkTextView* view, const char* preedit, gpointer window);
     bool OnKeyPressed(guint keyval, guint keycode, Gdk::ModifierType state);
     // Saves the message; the window closes only once it is saved or msg.dat could not be opened.
     bool OnCloseRequest();
@@ -35,11 +43,14 @@ private:
     void ShowFileError(const CFileException& error);
     void ShowError(const Glib::ustring& text, const Glib::ustring& detail);
 
-    // The view's text as the Windows editor holds it: code page 949, each line break CR LF.
-    CString MessageText() const;
+    // The view's text as the Windows editor holds it, with `preedit` at the cursor: code page 949,
+    // each line break CR LF.
+    CString MessageText(const Glib::ustring& preedit) const;
 
     Gtk::ScrolledWindow m_scrolled;
     Gtk::TextView m_textView;
     std::unique_ptr<Gtk::MessageDialog> m_errorDialog;
+    Glib::ustring m_preedit;
+    sigc::connection m_preeditUpdate;
     bool m_closing = false;
 };

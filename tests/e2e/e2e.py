@@ -4,7 +4,9 @@
 # The cases are written once for every front end: a backend starts the program and reads its
 # caption, editor, clipboard and message box; keys go through X11 for all of them. The Windows
 # program runs under Wine and is read by driver.exe, which sees it as Windows does: raw code page
-# 949 bytes. The native composer (--gtk) is read through X11 alone, in UTF-8.
+# 949 bytes. The native composer (--gtk) is read through X11 alone, in UTF-8, and gets Hangul as a
+# Korean user types it: through IBus and its Hangul engine, on a D-Bus session bus of its own
+# (dbus-run-session), which --gtk starts by itself.
 #
 #   e2e.py --exe Quillet.exe --driver driver.exe --work DIR [--cases NAME,TAG,...] [--wine CMD]
 #   e2e.py --gtk --exe quillet-gtk --work DIR [--cases NAME,TAG,...]
@@ -36,6 +38,18 @@ TEXTS = {name: b"".join(ast.literal_eval("b" + piece) for piece in re.findall(r'
                                          (Path(__file__).parents[2] / "rules/Texts.h").read_text())}
 TITLE = TEXTS["QUILLET_INITIAL_TITLE"]
 WRITE_ERROR = TEXTS["kFileErrorTemplate"].replace("%s", "msg.dat")
+
+
+# The standard Korean (dubeolsik) layout: the keys of each initial, medial and final jamo in the order
+# of Unicode's syllables.
+INITIALS = "r R s e E f a q Q t T d w W c z x v g".split()
+MEDIALS = "k o i O j p u P h hk ho hl y n nj np nl b m ml l".split()
+FINALS = ["", *"r R rt s sw sg e f fr fa fq ft fx fv fg a q qt t T d w c z x v g".split()]
+
+
+def dubeolsik(syllable):
+    index = ord(syllable) - 0xAC00
+    return INITIALS[index // 588] + MEDIALS[index // 28 % 21] + FINALS[index % 28]
 
 
 def status(message):  # the caption for a message with LF line breaks
@@ -215,14 +229,36 @@ class GtkComposer(Composer):
     @staticmethod
     def prepare(options):
         os.environ.update(GDK_BACKEND="x11", GSK_RENDERER="cairo", ASAN_OPTIONS="detect_leaks=0")
+        # IBus with the Hangul engine's own defaults (dubeolsik, the Hangul key switching), keeping
+        # its files under --work.
+        ibus = options.work / "ibus"
+        os.environ.update(GTK_IM_MODULE="ibus", GSETTINGS_BACKEND="memory", XDG_CONFIG_HOME=str(ibus / "config"),
+                          XDG_CACHE_HOME=str(ibus / "cache"))
+        run("ibus-daemon", "--daemonize", "--replace", "--panel=disable", "--emoji-extension=disable")
+        deadline = time.monotonic() + 30
+        while subprocess.run(["ibus", "engine", "hangul"], capture_output=True).returncode != 0:
+            if time.monotonic() > deadline:
+                raise RuntimeError("IBus did not start with its Hangul engine")
+            time.sleep(0.1)
 
     @staticmethod
     def finish(options):
-        pass
+        subprocess.run(["ibus", "exit"], capture_output=True)
 
     def start(self):
+        # IBus keeps one engine for all programs: a new one, in Latin mode, for each.
+        run("ibus", "engine", "xkb:us::eng")
+        run("ibus", "engine", "hangul")
+        others = self.input_context()
         self.process = subprocess.Popen([str(self.options.exe)], cwd=self.dir)
         self.window = self.focus("--pid", str(self.process.pid))
+        # Keys reach the engine once the program's own input context has the focus.
+        deadline = time.monotonic() + 10
+        while self.input_context() == others:
+            if time.monotonic() > deadline:
+                raise AssertionError("the program's input context never got the focus")
+            time.sleep(0.05)
+        self.hangul = False
         expect(b"Icon (48 x 48)" in run("xprop", "-id", self.window, "_NET_WM_ICON"), True, "window with its icon")
 
     def wait_caption(self, text, timeout=10):
@@ -232,8 +268,19 @@ class GtkComposer(Composer):
                 raise AssertionError(f"title: expected {text!r}, got {title!r}")
             time.sleep(0.05)
 
-    def type(self, text):  # no key is lost outside Wine
-        self.key_in(text)
+    @staticmethod
+    def input_context():  # the one IBus sends its text to
+        return run("gdbus", "call", "--address", run("ibus", "address").decode().strip(), "--dest",
+                   "org.freedesktop.IBus", "--object-path", "/org/freedesktop/IBus", "--method",
+                   "org.freedesktop.DBus.Properties.Get", "org.freedesktop.IBus", "CurrentInputContext")
+
+    def type(self, text):  # Hangul spelt on the Korean layout, in the engine's Hangul mode
+        for keys in re.findall(r"[가-힣]+|[^가-힣]+", text):
+            hangul = "가" <= keys[0] <= "힣"
+            if hangul != self.hangul:
+                self.key("Hangul")
+                self.hangul = hangul
+            self.key_in("".join(map(dubeolsik, keys)) if hangul else keys)
 
     def text(self):
         # A selection the program made (all of a loaded message) is read as it stands. Otherwise
@@ -365,7 +412,9 @@ class WebComposer(Composer):
     def text(self):
         return self.enc(self.script("return document.getElementById('message').value"))
 
-    def clipboard(self):  # read in a task after the one the page copies in, which follows the caption's
+    # The clipboard is read and written in a task after the one the page copies in, which follows the
+    # caption's: a timer's, queued after the page's own.
+    def clipboard(self):
         return self.enc(self.script("await new Promise((done) => setTimeout(done)); return await navigator.clipboard.readText()"))
 
     # Headless Chromium keeps a clipboard of its own: other programs would see the same.
@@ -374,7 +423,8 @@ class WebComposer(Composer):
     def set_clipboard(self, text):  # before the start, from another page of the same origin
         if not self.process:
             self.launch(self.elsewhere)
-        expect(self.script("await navigator.clipboard.writeText(arguments[0]); return 'set'", text), "set", "clipboard")
+        expect(self.script("await new Promise((done) => setTimeout(done)); await navigator.clipboard.writeText(arguments[0]);"
+                           " return 'set'", text), "set", "clipboard")
 
     @contextlib.contextmanager
     def busy_clipboard(self):  # no other program can hold it
@@ -408,16 +458,19 @@ class WebComposer(Composer):
             else:
                 self.key_in(getattr(Keys, name.upper(), name), [getattr(Keys, modifier.upper()) for modifier in modifiers])
 
-    def close(self):  # saves as msg.dat, which replaces the one there, then quits the browser
+    # Saves as msg.dat, which replaces the one there. Chromium writes a download elsewhere and gives
+    # it its name once whole; quit at once, it would still take the download back, so it is quit only
+    # when the case ends.
+    def close(self):
         if self.msg_dat.exists():
             self.msg_dat.unlink()
         self.process.find_element("id", "save").click()
         deadline = time.monotonic() + 10
-        while not self.msg_dat.exists() or any(self.dir.glob("*.crdownload")):
+        while not self.msg_dat.exists():
             if time.monotonic() > deadline:
                 raise AssertionError("msg.dat never downloaded")
             time.sleep(0.05)
-        self.stop()
+        self.closed = True
 
     def stop(self):
         if self.process:
@@ -425,7 +478,7 @@ class WebComposer(Composer):
             self.process = None
 
     def wait_exit(self):
-        return 0 if self.process is None else None
+        return 0 if getattr(self, "closed", False) else None
 
 
 CASES = {}
@@ -532,6 +585,43 @@ def characters_outside_code_page_949(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"a?b??x?y"), "exit status and msg.dat")
 
 
+def compose(c, steps):
+    # Each step's keys, then the message the title and the clipboard hold at once, the syllable being
+    # composed included.
+    for keys, message in steps:
+        c.key(*keys.split())
+        c.wait_caption(status(message))
+        expect(c.clipboard(), c.enc(message), f"clipboard after {keys}")
+
+
+@case("gtk")
+def composing_hangul(c):
+    # Counted from its first key, the syllable is committed when the next one starts; Backspace
+    # takes back its keys one by one. A close request commits it.
+    c.start()
+    c.type("ok")
+    c.key("Hangul")
+    compose(c, [("g", "okㅎ"), ("k", "ok하"), ("s", "ok한"), ("r", "ok한ㄱ"), ("k", "ok한가"),
+                ("BackSpace", "ok한ㄱ"), ("BackSpace", "ok한"), ("g k s", "ok한한")])
+    c.close()
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, "ok한한".encode("cp949")), "exit status and msg.dat")
+
+
+@case("gtk")
+def composing_at_the_limit(c):
+    # The 40th syllable fills the message while it is composed; the 41st goes over with its first
+    # key. Esc closes mid-syllable, and msg.dat holds what was shown.
+    message = "가" * 39
+    c.msg_dat.write_bytes(stored(message))
+    c.start()
+    c.wait_caption(status(message))
+    c.key("ctrl+End")
+    c.key("Hangul")
+    compose(c, [("g", message + "ㅎ"), ("k s", message + "한"), ("r", message + "한ㄱ"), ("k", message + "한가")])
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message + "한가")), "exit status and msg.dat")
+
+
 @case("web", "page")
 def composing_and_the_limit(c):
     # The syllable being composed counts as it stands, even one beyond the code page (as "?"), and
@@ -599,6 +689,10 @@ def main():
     parser.add_argument("--web", choices=("file", "http"))
     parser.add_argument("--cases", type=lambda names: set(names.split(",")))
     options = parser.parse_args()
+    if options.gtk and "QUILLET_E2E_BUS" not in os.environ:
+        # The input method runs on a session bus of its own, never on the desktop's.
+        os.execvpe("dbus-run-session", ["dbus-run-session", "--", sys.executable, *sys.argv],
+                   dict(os.environ, QUILLET_E2E_BUS="1"))
     backend = WebComposer if options.web else GtkComposer if options.gtk else WineComposer
     # The page runs the cases tagged web (those tagged served only over http); those tagged page it alone.
     default = {name for name, (_, tags) in CASES.items()
