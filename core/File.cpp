@@ -7,19 +7,19 @@ namespace {
 
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-fileos::Access AccessFor(unsigned openFlags) {
-    if ((openFlags & CFile::modeWrite) == 0) return fileos::Access::read;
-    return (openFlags & CFile::modeCreate) != 0 ? fileos::Access::createAndWrite : fileos::Access::write;
-}
-
 }  // namespace
 
 CFile::~CFile() {
     if (m_handle != fileos::kNoHandle) fileos::Close(m_handle);
+    if (!m_strTemporary.IsEmpty()) fileos::Remove(m_strTemporary);
 }
 
 bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
-    const long result = fileos::Open(fileName, AccessFor(openFlags), m_handle);
+    const long result =
+        (openFlags & modeCreate) != 0
+            ? fileos::OpenReplacement(fileName, m_handle, m_strTemporary, m_strTarget)
+            : fileos::Open(fileName, (openFlags & modeWrite) != 0 ? fileos::Access::write : fileos::Access::read,
+                           m_handle);
     if (result != 0) {
         m_handle = fileos::kNoHandle;
         if (error != nullptr) *error = CFileException(fileName, result, fileos::Describe(result));
@@ -50,7 +50,14 @@ void CFile::Write(const CString& bytes) {
 
 void CFile::Close() {
     if (m_handle == fileos::kNoHandle) return;
-    const long error = fileos::Close(m_handle);
+    const fileos::Handle handle = m_handle;
     m_handle = fileos::kNoHandle;
+    if (m_strTemporary.IsEmpty()) {
+        if (const long error = fileos::Close(handle)) ThrowError(error);
+        return;
+    }
+    const long error = fileos::Replace(handle, m_strTemporary, m_strTarget);
+    if (error != 0) fileos::Remove(m_strTemporary);
+    m_strTemporary.Empty();
     if (error != 0) ThrowError(error);
 }

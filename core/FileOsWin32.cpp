@@ -10,13 +10,14 @@ HANDLE AsHandle(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 
 long Open(const char* name, Access access, Handle& handle) {
     const DWORD desired = access == Access::read ? GENERIC_READ : GENERIC_WRITE;
-    const DWORD disposition = access == Access::createAndWrite ? CREATE_ALWAYS : OPEN_EXISTING;
     // Share mode 0: nobody else may open the file while it is open here.
-    const HANDLE file = ::CreateFileA(name, desired, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileA(name, desired, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return static_cast<long>(::GetLastError());
     handle = reinterpret_cast<Handle>(file);
     return 0;
 }
+
+bool IsNotFound(long error) { return error == ERROR_FILE_NOT_FOUND; }
 
 long Read(Handle handle, void* buffer, std::size_t size, std::size_t& got) {
     DWORD count = 0;
@@ -53,5 +54,67 @@ CString Describe(long error) {
     }
     return CString(text, static_cast<int>(length));
 }
+
+long OpenReplacement(const char* name, Handle& handle, CString& temporary, CString& target) {
+    target = name;
+    temporary.Empty();
+    // Opened as the file would be for writing: a folder, a read-only file and one that another
+    // program holds open fail here, as they did when the file was written in place.
+    const HANDLE probe = ::CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool existed = probe != INVALID_HANDLE_VALUE;
+    if (!existed) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) return static_cast<long>(error);
+    } else {
+        // Through a symbolic link, the file it leads to is replaced, not the link.
+        const DWORD attributes = ::GetFileAttributesA(name);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            char path[MAX_PATH];
+            const DWORD length = ::GetFinalPathNameByHandleA(probe, path, MAX_PATH, FILE_NAME_NORMALIZED);
+            if (length == 0 || length >= MAX_PATH) {
+                const DWORD error = length == 0 ? ::GetLastError() : ERROR_FILENAME_EXCED_RANGE;
+                ::CloseHandle(probe);
+                return static_cast<long>(error);
+            }
+            target = CString(path, static_cast<int>(length));
+        }
+        ::CloseHandle(probe);
+    }
+    for (unsigned attempt = 0;; ++attempt) {
+        temporary.Format("%s.%lu-%u.tmp", static_cast<const char*>(target), ::GetCurrentProcessId(), attempt);
+        const HANDLE file =
+            ::CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            handle = reinterpret_cast<Handle>(file);
+            return 0;
+        }
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_EXISTS && attempt < 100) continue;
+        temporary.Empty();
+        if (error != ERROR_ACCESS_DENIED || !existed) return static_cast<long>(error);
+        // A folder that takes no new file, holding a file that may be written: written in place, as
+        // it always could be, rather than not at all.
+        const HANDLE old =
+            ::CreateFileA(target, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (old == INVALID_HANDLE_VALUE) return static_cast<long>(::GetLastError());
+        handle = reinterpret_cast<Handle>(old);
+        return 0;
+    }
+}
+
+long Replace(Handle handle, const char* temporary, const char* target) {
+    if (*temporary == '\0') return Close(handle);
+    if (!::FlushFileBuffers(AsHandle(handle))) {
+        const DWORD error = ::GetLastError();
+        ::CloseHandle(AsHandle(handle));
+        return static_cast<long>(error);
+    }
+    if (!::CloseHandle(AsHandle(handle))) return static_cast<long>(::GetLastError());
+    if (!::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return static_cast<long>(::GetLastError());
+    return 0;
+}
+
+void Remove(const char* temporary) { ::DeleteFileA(temporary); }
 
 }  // namespace fileos

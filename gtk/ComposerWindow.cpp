@@ -73,8 +73,9 @@ ComposerWindow::ComposerWindow() {
     buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInsert), false);
     std::optional<CString> message;
     try {
-        message = LoadMessageFile();
+        message = LoadMessageFile(&m_unreadable);
     } catch (const CFileException& error) {
+        m_unreadable = true;
         ShowFileError(error);
     }
     if (message) buffer->set_text(FromCp949(*message));
@@ -152,24 +153,63 @@ bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {
 }
 
 bool ComposerWindow::OnCloseRequest() {
-    if (m_closing) return true;
+    if (!m_closing && SaveMessage(true)) Leave();
+    return true;
+}
+
+void ComposerWindow::SaveUnasked() {
+    if (!m_closing) SaveMessage(false);
+}
+
+void ComposerWindow::CloseUnasked() {
+    SaveUnasked();
+    Leave();
+}
+
+bool ComposerWindow::SaveMessage(bool mayAsk) {
+    CommitPreedit();
+    if (m_unreadable) {
+        if (!mayAsk) return true;
+        Ask(kUnreadableTemplate, "", kUnreadableChoice,
+            {{kYesButton, Gtk::ResponseType::YES},
+             {kNoButton, Gtk::ResponseType::NO},
+             {kCancelButton, Gtk::ResponseType::CANCEL}},
+            [this](int answer) {
+                if (answer == Gtk::ResponseType::YES) {
+                    m_unreadable = false;
+                    close();
+                } else if (answer == Gtk::ResponseType::NO) {
+                    Leave();
+                }
+            });
+        return false;
+    }
+    std::optional<CFileException> refused;
     try {
-        CommitPreedit();
-        SaveMessageFile([this] { return MessageText({}); });
+        refused = SaveMessageFile([this] { return MessageText({}); });
     } catch (const CFileException& error) {
-        ShowFileError(error);
-        return true;  // open with its text; Esc tries again
+        if (mayAsk) ShowFileError(error);
+        return !mayAsk;  // open with its text; Esc tries again
     } catch (...) {
         // Whatever else fails, the window stays open with the message rather than lose it.
-        ShowError(FromCp949(kUnexpectedError), "");
-        return true;
+        if (mayAsk) ShowError(FromCp949(kUnexpectedError), "");
+        return !mayAsk;
     }
+    if (!refused || !mayAsk) return true;
+    Ask(kCannotSaveTemplate, Glib::locale_to_utf8(refused->GetErrorMessage()), kCannotSaveChoice,
+        {{kRetryButton, Gtk::ResponseType::OK}, {kCancelButton, Gtk::ResponseType::CANCEL}}, [this](int answer) {
+            if (answer == Gtk::ResponseType::CANCEL) Leave();
+        });
+    return false;
+}
+
+void ComposerWindow::Leave() {
+    if (m_closing) return;
     // On X11 the clipboard's text lives in this process: offer it to the clipboard manager before
     // leaving. Without one the store fails at once, and the text goes with the program.
     // gtkmm does not wrap the store, hence GDK's own call.
     m_closing = true;
     gdk_clipboard_store_async(get_clipboard()->gobj(), G_PRIORITY_DEFAULT, nullptr, &ComposerWindow::OnStored, this);
-    return true;
 }
 
 void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer window) {
@@ -189,5 +229,23 @@ void ComposerWindow::ShowError(const Glib::ustring& text, const Glib::ustring& d
     m_errorDialog->set_title(text);  // also what a window list shows, and what tests can read
     m_errorDialog->set_secondary_text(detail);
     m_errorDialog->signal_response().connect([this](int) { m_errorDialog->hide(); });
+    m_errorDialog->show();
+}
+
+void ComposerWindow::Ask(const char* format, const Glib::ustring& reason, const char* choice,
+                         std::initializer_list<std::pair<const char*, int>> buttons,
+                         std::function<void(int)> onAnswer) {
+    CString text;
+    text.Format(format, kMessageFileName);
+    m_errorDialog = std::make_unique<Gtk::MessageDialog>(*this, FromCp949(text), false, Gtk::MessageType::WARNING,
+                                                         Gtk::ButtonsType::NONE, true);
+    m_errorDialog->set_title(FromCp949(text));
+    m_errorDialog->set_secondary_text((reason.empty() ? "" : reason + "\n\n") + FromCp949(choice));
+    for (const auto& [label, response] : buttons) m_errorDialog->add_button(FromCp949(label), response);
+    // The answer is acted on once the dialog's signal is over: it may close the window, or ask again.
+    m_errorDialog->signal_response().connect([this, onAnswer](int answer) {
+        m_errorDialog->hide();
+        Glib::signal_idle().connect_once([onAnswer, answer] { onAnswer(answer); });
+    });
     m_errorDialog->show();
 }

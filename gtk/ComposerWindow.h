@@ -9,7 +9,10 @@
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
 
+#include <functional>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 #include "core/FileException.h"
 #include "core/String.h"
@@ -23,9 +26,11 @@ public:
     ComposerWindow();
     ~ComposerWindow() override;
 
-    // Puts the syllable being composed into the text, as the next key would have; every way of
-    // closing runs it before the text is saved.
-    void CommitPreedit();
+    // The desktop session is about to end: saves the message as it stands, asking nothing, since
+    // nobody may be there to answer. A failure leaves msg.dat as it was.
+    void SaveUnasked();
+    // A signal ends the program: saves as above, then closes.
+    void CloseUnasked();
 
 private:
     // Text as it arrives, typed or pasted, before the buffer takes it.
@@ -34,14 +39,27 @@ private:
     void OnChanged();
     // The input method's composition, shown at the cursor but not yet in the buffer.
     static void OnPreeditChanged(GtkTextView* view, const char* preedit, gpointer window);
+    // Puts the syllable being composed into the text, as the next key would have; every way of
+    // closing runs it before the text is saved.
+    void CommitPreedit();
     bool OnKeyPressed(guint keyval, guint keycode, Gdk::ModifierType state);
-    // Saves the message; the window closes only once it is saved or msg.dat could not be opened.
+    // Esc and a close request: the window closes once the message is saved, or once the user,
+    // asked, chose to close without saving.
     bool OnCloseRequest();
+    // Every way out comes here. Saves the message, asking the user first where `mayAsk` and msg.dat
+    // could not be read at start or cannot be opened now; true when the window may close now.
+    bool SaveMessage(bool mayAsk);
+    // Closes, the message saved or given up.
+    void Leave();
     // Closes the window once the clipboard manager has the text, or has failed to take it.
     static void OnStored(GObject* clipboard, GAsyncResult* result, gpointer window);
     // Report a failure in Korean, as the Windows program does, in a dialog over the window.
     void ShowFileError(const CFileException& error);
     void ShowError(const Glib::ustring& text, const Glib::ustring& detail);
+    // A question about msg.dat: `format` names it, `reason` and `choice` follow; `onAnswer` gets the
+    // response of the button pressed, or Gtk::ResponseType::DELETE_EVENT for Esc.
+    void Ask(const char* format, const Glib::ustring& reason, const char* choice,
+             std::initializer_list<std::pair<const char*, int>> buttons, std::function<void(int)> onAnswer);
 
     // The view's text as the Windows editor holds it, with `preedit` at the cursor: code page 949,
     // each line break CR LF.
@@ -53,4 +71,5 @@ private:
     Glib::ustring m_preedit;
     sigc::connection m_preeditUpdate;
     bool m_closing = false;
+    bool m_unreadable = false;  // msg.dat could not be read at start: replaced only when the user says so
 };

@@ -24,9 +24,13 @@ CString MessageFromFileBytes(const CString& stored) {
     return keepLast ? message : message.Left(length - 1);
 }
 
-std::optional<CString> LoadMessageFile() {
+std::optional<CString> LoadMessageFile(bool* unreadable) {
     CFile file;
-    if (!file.Open(kMessageFileName, CFile::modeRead)) return std::nullopt;
+    CFileException error(kMessageFileName, 0, "");
+    if (!file.Open(kMessageFileName, CFile::modeRead, &error)) {
+        if (unreadable != nullptr) *unreadable = !fileos::IsNotFound(error.m_lOsError);
+        return std::nullopt;
+    }
     const CString stored = file.ReadAll();
     file.Close();
     return MessageFromFileBytes(stored);

@@ -17,16 +17,23 @@ CString MessageFileBytes(const CString& message);
 // come back whole; a file written elsewhere with CR LF line ends loads without a trailing break.
 CString MessageFromFileBytes(const CString& stored);
 
-// Stores the message that `readMessage()` returns. The file is opened first and the message read
-// only once it is open. A file that cannot be opened is skipped silently; an error after it opened
-// throws CFileException, leaving the caller's text untouched so that it can be saved again.
+// Stores the message that `readMessage()` returns in place of msg.dat's bytes, whole or not at
+// all (CFile::modeCreate). The file is opened first and the message read only once it is open.
+// Returns the reason when msg.dat cannot be opened (a folder of that name, a file or folder that
+// may not be written, a file another program holds open), nothing once the message is saved. An
+// error after it opened throws CFileException, leaving msg.dat as it was and the caller's text
+// untouched, so that it can be saved again.
 template <typename ReadMessage>
-void SaveMessageFile(ReadMessage&& readMessage) {
+std::optional<CFileException> SaveMessageFile(ReadMessage&& readMessage) {
     CFile file;
-    if (!file.Open(kMessageFileName, CFile::modeCreate | CFile::modeWrite)) return;
+    CFileException error(kMessageFileName, 0, "");
+    if (!file.Open(kMessageFileName, CFile::modeCreate | CFile::modeWrite, &error)) return error;
     file.Write(MessageFileBytes(readMessage()));
     file.Close();
+    return std::nullopt;
 }
 
 // The saved message, or nothing when msg.dat cannot be opened. An empty file is an empty message.
-std::optional<CString> LoadMessageFile();
+// `unreadable`, if given, is set when msg.dat exists but could not be opened; a read error throws
+// CFileException.
+std::optional<CString> LoadMessageFile(bool* unreadable = nullptr);

@@ -14,8 +14,11 @@ protected:
     BOOL OnInitDialog() override;
     // The update step: every change of the text runs it. It never ends the dialog.
     void OnOK() override;
-    // Saves the message and ends the dialog: Esc and a close request both come here.
+    // Saves the message and ends the dialog: Esc and a close request both come here. Where msg.dat
+    // cannot be opened, or could not be read at start, the user is asked first.
     void OnCancel() override;
+    // The session ends: the message is saved without a word, as nothing can be shown now.
+    LRESULT OnEndSession();
 
     LRESULT OnPaint();
     LRESULT OnQueryDragIcon();
@@ -24,9 +27,15 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Every way out comes here. Saves the message, asking the user first where `mayAsk`; true when
+    // the dialog may end: saved, or the user chose to close without saving.
+    bool SaveMessage(bool mayAsk);
+    // A question about msg.dat: `format` names it, the system's `reason` and `choice` follow.
+    static int Ask(const char* format, const char* reason, const char* choice, UINT buttons);
     // Replaces the clipboard's contents with `text` as CF_TEXT; skipped when the clipboard is busy.
     static void CopyToClipboard(CString text);
 
     CEdit m_editMessage;
     HICON m_hIcon;
+    bool m_bUnreadable = false;  // msg.dat could not be read at start: replaced only when the user says so
 };

@@ -107,13 +107,17 @@ int main(int argc, char** argv) {
             if (::GetTickCount() - start > 10000) break;
         return Print("caption", caption);
     }
-    if (command == "box") {
+    if (command == "box") {  // box MS [BUTTON]: the button pressed is IDOK unless given
         HWND box = Find(composer, std::atoi(argument));
-        // The message is the box's static control 0xFFFF; OK dismisses it.
+        // The message is the box's static control 0xFFFF.
         if (box == nullptr) return Print("none", "");
         Print("box", WindowText(::GetDlgItem(box, 0xFFFF)));
-        return ::PostMessageA(box, WM_COMMAND, IDOK, 0) ? 0 : 1;
+        if (!::PostMessageA(box, WM_COMMAND, argc > 3 ? std::atoi(argv[3]) : IDOK, 0)) return 1;
+        // Gone before the next command looks for a box: that may be the one shown next.
+        for (DWORD start = ::GetTickCount(); ::IsWindow(box) && ::GetTickCount() - start < 5000;) ::Sleep(20);
+        return 0;
     }
-    std::fputs("driver find|text|close|wait-caption HEX|box MS|clipboard|set-clipboard HEX|hold-clipboard\n", stderr);
+    std::fputs("driver find|text|close|wait-caption HEX|box MS [BUTTON]|clipboard|set-clipboard HEX|hold-clipboard\n",
+               stderr);
     return 2;
 }

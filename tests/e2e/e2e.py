@@ -24,7 +24,9 @@ import contextlib
 import ctypes
 import os
 import re
+import select
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -37,7 +39,8 @@ TEXTS = {name: b"".join(ast.literal_eval("b" + piece) for piece in re.findall(r'
          for name, literal in re.findall(r'(\w+)(?:\[\] =| )((?:\s*"(?:[^"\\]|\\.)*")+)',
                                          (Path(__file__).parents[2] / "rules/Texts.h").read_text())}
 TITLE = TEXTS["QUILLET_INITIAL_TITLE"]
-WRITE_ERROR = TEXTS["kFileErrorTemplate"].replace("%s", "msg.dat")
+WRITE_ERROR, CANNOT_SAVE, UNREADABLE = (TEXTS[name].replace("%s", "msg.dat")
+                                        for name in ("kFileErrorTemplate", "kCannotSaveTemplate", "kUnreadableTemplate"))
 
 
 # The standard Korean (dubeolsik) layout: the keys of each initial, medial and final jamo in the order
@@ -63,7 +66,7 @@ def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR
 
 def expect(actual, expected, what):
     if actual != expected:
-        raise AssertionError(f"{what}: expected {expected!r}, got {actual!r}")
+        raise AssertionError(f"{what}: expected {expected!r:.400}, got {actual!r:.400}")
 
 
 def run(*command, **options):
@@ -136,6 +139,22 @@ class Composer:
 
     def wait_exit(self):
         return self.process.wait(timeout=15)
+
+    def files(self):  # what the program's directory holds: msg.dat, never a file left half-written
+        return sorted(path.name for path in self.dir.iterdir())
+
+    def box_starts(self, text, button=None):  # the box shown next begins with `text`; `button` answers it
+        box = self.message_box(button) or b""
+        expect(box[:len(self.enc(text))], self.enc(text), "message box")
+
+    @contextlib.contextmanager
+    def small_disk(self, size):  # the program's directory on a file system of `size` bytes of its own
+        run("mount", "-t", "tmpfs", "-o", f"size={size}", "quillet-e2e", str(self.dir))
+        try:
+            yield
+        finally:
+            self.stop()
+            run("umount", "--lazy", str(self.dir))
 
     def running(self):
         time.sleep(0.5)
@@ -215,12 +234,41 @@ class WineComposer(Composer):
             holder.kill()
             holder.wait()
 
-    def message_box(self):  # the text of the box it shows within 10 s, None without one; dismissed
-        word, text = self.driver("box", 10000)
+    def message_box(self, button=None):  # the text of the box it shows within 10 s, None without one
+        word, text = self.driver("box", 10000, self.BUTTONS[button])  # answered with `button`, else OK
         return text if word == "box" else None
+
+    BUTTONS = {None: 1, "cancel": 2, "retry": 4, "yes": 6, "no": 7}  # IDOK, IDCANCEL...
 
     def close(self):
         self.driver("close")
+
+    def session_ends(self):  # the ways the session can end under it: Wine's logoff
+        return [lambda: subprocess.run([*self.options.wine, "wineboot", "--end-session", "--force"], check=True,
+                                       timeout=60, capture_output=True)]
+
+# A desktop's session manager, as GTK programs see it on the session bus: it registers the program
+# as a client and, on SIGUSR1, asks it whether the session may end; it prints "ended" once answered.
+SESSION_MANAGER = """
+import signal
+from gi.repository import Gio, GLib
+node = Gio.DBusNodeInfo.new_for_xml(\"\"\"<node>
+ <interface name='org.gnome.SessionManager'><method name='RegisterClient'><arg type='s' direction='in'/>
+  <arg type='s' direction='in'/><arg type='o' direction='out'/></method></interface>
+ <interface name='org.gnome.SessionManager.ClientPrivate'><method name='EndSessionResponse'>
+  <arg type='b' direction='in'/><arg type='s' direction='in'/></method></interface></node>\"\"\")
+client = '/org/gnome/SessionManager/Client1'
+def call(bus, sender, path, interface, method, parameters, invocation):
+    invocation.return_value(GLib.Variant('(o)', (client,)) if method == 'RegisterClient' else None)
+    print('ended' if method == 'EndSessionResponse' else 'registered', flush=True)
+def owned(bus, name):
+    bus.register_object('/org/gnome/SessionManager', node.interfaces[0], call)
+    bus.register_object(client, node.interfaces[1], call)
+    GLib.unix_signal_add(GLib.PRIORITY_DEFAULT, signal.SIGUSR1, lambda: bus.emit_signal(
+        None, client, 'org.gnome.SessionManager.ClientPrivate', 'QueryEndSession', GLib.Variant('(u)', (0,))) or True)
+Gio.bus_own_name(Gio.BusType.SESSION, 'org.gnome.SessionManager', 0, owned)
+GLib.MainLoop().run()
+"""
 
 
 # quillet-gtk, read from outside through X11: its title, the clipboard, and the view's text through
@@ -308,16 +356,58 @@ class GtkComposer(Composer):
     def busy_clipboard(self):  # nothing holds the X11 clipboard open
         yield False
 
-    def message_box(self):  # the report's title is its text; dismissed with Esc
+    def message_box(self, button=None):  # the report's title is its text; answered with `button`, else Esc
         deadline = time.monotonic() + 10
-        while len(windows := run("xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)).split()) < 2:
+        while len(windows := self.visible()) < 2:
             if time.monotonic() > deadline:
                 return None
             time.sleep(0.1)
         report = next(window for window in windows if window != self.window)
         title = run("xdotool", "getwindowname", report)[:-1]
-        run("xdotool", "windowfocus", "--sync", report, "key", "Escape", "windowfocus", "--sync", self.window)
+        key = {None: "Escape", "cancel": "alt+c", "retry": "alt+r", "yes": "alt+y", "no": "alt+n"}[button]
+        run("xdotool", "windowfocus", "--sync", report, "key", key)
+        # Gone before anything looks for a box again: that may be the one shown next.
+        while report in self.visible():
+            if time.monotonic() > deadline + 5:
+                raise AssertionError(f"box {title!r} still open after {key}")
+            time.sleep(0.05)
+        if self.window in self.visible():
+            run("xdotool", "windowfocus", "--sync", self.window)
         return title
+
+    def visible(self):  # the program's windows on the screen
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)],
+                             capture_output=True, timeout=10)
+        return out.stdout.split()
+
+    def session_ends(self):  # what a logout or service manager sends, and a closed terminal
+        return [lambda: self.process.send_signal(signal.SIGTERM), lambda: self.process.send_signal(signal.SIGHUP)]
+
+    @contextlib.contextmanager
+    def session_manager(self):  # a private session bus with a session manager on it; yields its log-out
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address"], stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL)
+        environment = dict(os.environ)
+        os.environ.update(DBUS_SESSION_BUS_ADDRESS=bus.stdout.readline().decode().strip(), GTK_A11Y="none")
+        manager = subprocess.Popen(["/usr/bin/python3", "-c", SESSION_MANAGER], stdout=subprocess.PIPE)
+
+        def said(word):  # within 10 s
+            ready = select.select([manager.stdout], [], [], 10)[0]
+            expect(manager.stdout.readline() if ready else b"", word + b"\n", "session manager")
+
+        def log_out():
+            said(b"registered")
+            manager.send_signal(signal.SIGUSR1)
+            said(b"ended")
+        try:
+            yield log_out
+        finally:
+            os.environ.clear()
+            os.environ.update(environment)
+            self.stop()
+            for process in manager, bus:
+                process.kill()
+                process.wait()
 
     def close(self):  # WM_DELETE_WINDOW, as a window manager sends it when the window is closed
         x11 = ctypes.CDLL("libX11.so.6")
@@ -526,22 +616,49 @@ def typing_and_escape(c):
 
 
 @case("win32")
-def write_error_keeps_the_dialog(c):
-    c.start()
-    c.type("keep me")
-    c.wait_caption(status("keep me"))
-    c.msg_dat.symlink_to("/dev/full")  # made after start: reading /dev/full never ends
-    c.key("Escape")
-    box = c.message_box() or b""
-    expect(box[:len(c.enc(WRITE_ERROR))], c.enc(WRITE_ERROR), "report of the write error")
-    expect((c.running(), c.text()), (True, c.enc("keep me")), "dialog after the report")
-    c.msg_dat.unlink()
-    c.key("Escape")  # tries again
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"keep me"), "exit status and msg.dat")
+def session_end_saves(c):
+    # Left open when the session ends (Windows logs off; on Linux a logout's SIGTERM, a closed
+    # terminal's SIGHUP), the draft is saved as Esc saves it, and the program ends.
+    message = None
+    for number, end_session in enumerate(c.session_ends()):
+        c.start()
+        c.wait_caption(TITLE if message is None else status(message))
+        message = f"draft {number}\n가"
+        c.type(f"draft {number}")
+        c.key("Return")
+        c.type("가")
+        c.wait_caption(status(message))
+        end_session()
+        expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, stored(message), ["msg.dat"]),
+               "exit status, msg.dat and the folder")
 
 
-@case()
-def empty_file_then_no_file_can_be_made(c):
+@case("win32")
+def full_disk_keeps_the_saved_message(c):
+    # No room for the new message, though there would be once the old one were cut: the save
+    # fails, is reported, and leaves the saved message byte for byte; with room again, Esc saves.
+    long = "x" * 5000
+    with c.small_disk("16k"):
+        c.msg_dat.write_bytes(b"saved")
+        with open(c.dir / "filler", "wb", buffering=0) as filler, contextlib.suppress(OSError):
+            while filler.write(bytes(4096)):
+                pass
+        c.start()
+        c.set_clipboard(long)
+        c.key("ctrl+v")  # over the whole text, selected at start
+        c.wait_caption(status(long))
+        c.key("Escape")
+        c.box_starts(WRITE_ERROR)
+        expect((c.running(), c.msg_dat.read_bytes(), c.files()), (True, b"saved", ["filler", "msg.dat"]),
+               "dialog, msg.dat and the folder after the report")
+        (c.dir / "filler").unlink()
+        c.key("Escape")  # tries again
+        expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, c.enc(long), ["msg.dat"]),
+               "exit status, msg.dat and the folder")
+
+
+@case("win32")
+def no_file_can_be_made_then_asked(c):
     c.msg_dat.write_bytes(b"")
     c.set_clipboard("before")
     c.start()
@@ -549,10 +666,50 @@ def empty_file_then_no_file_can_be_made(c):
     expect(c.clipboard(), b"", "clipboard")
     c.msg_dat.unlink()
     c.msg_dat.mkdir()
-    c.type("lost")
-    c.wait_caption(status("lost"))
-    c.key("Escape")  # nothing to save into: the dialog closes without a report
-    expect((c.wait_exit(), list(c.msg_dat.iterdir())), (0, []), "exit status and msg.dat, a directory")
+    c.type("kept")
+    c.wait_caption(status("kept"))
+    c.key("Escape")  # nothing to save into: said, and the window stays if asked to
+    c.box_starts(CANNOT_SAVE, "retry")
+    expect((c.running(), c.text(), c.clipboard()), (True, c.enc("kept"), c.enc("kept")), "dialog after the retry")
+    c.key("Escape")
+    c.box_starts(CANNOT_SAVE, "cancel")  # closes without saving
+    expect((c.wait_exit(), list(c.msg_dat.iterdir()), c.files()), (0, [], ["msg.dat"]),
+           "exit status, msg.dat (a directory) and the folder")
+
+
+@case()
+def unread_file_is_replaced_only_when_the_user_says_so(c):
+    # msg.dat could not be read at start (here a directory): closing asks before replacing it.
+    c.msg_dat.mkdir()
+    (c.msg_dat / "kept").write_bytes(b"x")
+    c.start()
+    c.wait_caption(TITLE)
+    c.type("new")
+    c.wait_caption(status("new"))
+    c.key("Escape")
+    c.box_starts(UNREADABLE, "cancel")  # back to the window
+    expect((c.running(), c.text()), (True, c.enc("new")), "dialog after the question")
+    c.key("Escape")
+    c.box_starts(UNREADABLE, "yes")  # replace it: but a directory cannot be replaced
+    c.box_starts(CANNOT_SAVE, "retry")
+    expect((c.running(), os.listdir(c.msg_dat)), (True, ["kept"]), "dialog and msg.dat after the retry")
+    shutil.rmtree(c.msg_dat)
+    c.key("Escape")  # asked once: saved
+    expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, b"new", ["msg.dat"]),
+           "exit status, msg.dat and the folder")
+
+
+@case("gtk")
+def desktop_logout_saves(c):
+    # The desktop's session manager asks before a logout: the draft is saved then, unasked, and the
+    # window stays, as the logout may yet be cancelled.
+    with c.session_manager() as log_out:
+        c.start()
+        c.type("logout draft")
+        c.wait_caption(status("logout draft"))
+        log_out()
+        expect((c.running(), c.msg_dat.read_bytes(), c.files()), (True, b"logout draft", ["msg.dat"]),
+               "window, msg.dat and the folder after the question")
 
 
 @case("gtk")
@@ -710,7 +867,7 @@ def main():
         try:
             run_case(composer)
             print(f"{name}: ok", flush=True)
-        except (AssertionError, subprocess.SubprocessError) as failure:
+        except (AssertionError, subprocess.SubprocessError, OSError) as failure:  # OSError: no msg.dat, say
             print(f"{name}: FAILED: {failure}", flush=True)
             failed.append(name)
         finally:

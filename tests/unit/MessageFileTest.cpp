@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -60,16 +62,20 @@ protected:
     std::filesystem::path m_directory;
 };
 
+std::string Contents(const char* name) {
+    std::ostringstream file;
+    file << std::ifstream(name, std::ios::binary).rdbuf();
+    return file.str();
+}
+
 TEST_F(MessageFile, DiskHoldsTheRulesBytesWhole) {
     EXPECT_FALSE(LoadMessageFile().has_value());
     // Longer than one read of the file, and saved over a longer file, which must be cut.
     const std::string a(65535, 'a');
     const std::string message = a + "\r\n" + a + "\r\n" + a;
     for (const std::string& text : {message, std::string("x\r\n")}) {
-        SaveMessageFile([&] { return Text(text); });
-        std::ostringstream file;
-        file << std::ifstream(kMessageFileName, std::ios::binary).rdbuf();
-        EXPECT_EQ(file.str(), Saved(text));
+        EXPECT_FALSE(SaveMessageFile([&] { return Text(text); }).has_value());
+        EXPECT_EQ(Contents(kMessageFileName), Saved(text));
         EXPECT_EQ(Str(LoadMessageFile().value()), text);
     }
     // Ctrl-Z ends the whole file, not only the part of it read so far.
@@ -77,15 +83,48 @@ TEST_F(MessageFile, DiskHoldsTheRulesBytesWhole) {
     EXPECT_EQ(Str(LoadMessageFile().value()), "ab");
 }
 
-TEST_F(MessageFile, UnopenableFileIsSkippedButReadAndWriteErrorsThrow) {
+// Saved by replacement: through a link the file it leads to is replaced, with its permissions; a
+// write that fails (here beyond the file size limit) leaves the old bytes; no new file stays behind.
+TEST_F(MessageFile, SavedWholeOrNotAtAll) {
+    std::filesystem::create_directory("real");
+    std::ofstream("real/old.dat") << "old";
+    std::filesystem::permissions("real/old.dat",
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::create_symlink("real/old.dat", kMessageFileName);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit unlimited = limit;
+    limit.rlim_cur = 4;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_THROW(SaveMessageFile([] { return CString("longer"); }), CFileException);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_EQ(Contents("real/old.dat"), "old");
+    EXPECT_FALSE(SaveMessageFile([] { return CString("new"); }).has_value());
+    EXPECT_TRUE(std::filesystem::is_symlink(kMessageFileName));
+    EXPECT_EQ(Contents("real/old.dat"), "new");
+    EXPECT_EQ(std::filesystem::status("real/old.dat").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("real"), {}), 1);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);
+}
+
+TEST_F(MessageFile, UnopenableFileIsReportedAndReadAndWriteErrorsThrow) {
     std::filesystem::create_directory(kMessageFileName);
     bool read = false;
-    EXPECT_NO_THROW(SaveMessageFile([&] { return read = true, CString("lost"); }));
+    bool unreadable = false;
+    const auto refused = SaveMessageFile([&] { return read = true, CString("lost"); });
+    ASSERT_TRUE(refused.has_value());
+    EXPECT_STREQ(refused->GetFileName(), kMessageFileName);
     EXPECT_FALSE(read);  // not even asked for the text
     EXPECT_TRUE(std::filesystem::is_empty(kMessageFileName));
-    EXPECT_FALSE(LoadMessageFile().has_value());
-
+    EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
+    EXPECT_TRUE(unreadable);
     std::filesystem::remove(kMessageFileName);
+    EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
+    EXPECT_FALSE(unreadable);  // no file is no error
+
+    // A device is written in place, never replaced: /dev/full fails the write and stays.
     std::filesystem::create_symlink("/dev/full", kMessageFileName);
     try {
         SaveMessageFile([] { return CString("abc"); });
@@ -94,6 +133,7 @@ TEST_F(MessageFile, UnopenableFileIsSkippedButReadAndWriteErrorsThrow) {
         EXPECT_STREQ(CFileException(error).GetFileName(), kMessageFileName);
         EXPECT_STRNE(error.GetErrorMessage(), "");
     }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 
     // /proc/self/mem opens, but reading its first page (address 0, never mapped) fails with EIO.
     std::filesystem::remove(kMessageFileName);

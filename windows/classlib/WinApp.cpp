@@ -63,11 +63,15 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 }
 
 namespace {
-void Report(HWND owner, const char* text) {
-    ::MessageBoxA(owner, text, g_app != nullptr ? static_cast<const char*>(g_app->m_strAppName) : nullptr,
-                  MB_OK | MB_ICONEXCLAMATION);
+int Report(HWND owner, const char* text, UINT type = MB_OK | MB_ICONEXCLAMATION) {
+    return ::MessageBoxA(owner, text, g_app != nullptr ? static_cast<const char*>(g_app->m_strAppName) : nullptr, type);
 }
 }  // namespace
+
+int AfxMessageBox(const char* text, UINT type) {
+    const CWnd* main = g_app != nullptr ? g_app->m_pMainWnd : nullptr;
+    return Report(main != nullptr ? main->m_hWnd : nullptr, text, type);
+}
 
 void AfxReportFileException(HWND owner, const CFileException& error) {
     CString text;

@@ -31,6 +31,8 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int sh
 // The module that holds the resource, or nullptr.
 HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
 
+// A message box over the main window, titled with the program's name; returns the button pressed.
+int AfxMessageBox(const char* text, UINT type);
 // How an exception that escaped a handler is told to the user: a message box owned by `owner`.
 void AfxReportFileException(HWND owner, const CFileException& error);
 void AfxReportUnexpectedException(HWND owner);

@@ -31,12 +31,17 @@ LRESULT CWnd::Default() {
 
 bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LRESULT& result) {
     const bool outer = m_bDefault;  // handlers may send messages that come back here
+    const MSG outerMsg = m_msgCur;
     m_bDefault = false;
+    m_msgCur.hwnd = m_hWnd;
+    m_msgCur.message = message;
+    m_msgCur.wParam = wParam;
     bool handled = OnCmdMsg(message, wParam, result);
     if (!handled && message == WM_COMMAND) {
         if (CWinApp* app = AfxGetApp()) handled = app->OnCmdMsg(message, wParam, result);
     }
     handled = handled && !m_bDefault;
     m_bDefault = outer;
+    m_msgCur = outerMsg;
     return handled;
 }

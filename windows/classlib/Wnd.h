@@ -74,12 +74,15 @@ public:
 protected:
     // Asks for the system's default processing of the message being handled.
     LRESULT Default();
+    // The message being handled, for a handler that needs its parameter.
+    const MSG* GetCurrentMessage() const { return &m_msgCur; }
     // Dispatches a message through the map chain, commands the window leaves on to the
     // application. False when the system's default processing is to run.
     bool OnWndMsg(UINT message, WPARAM wParam, LRESULT& result);
 
 private:
     bool m_bDefault = false;
+    MSG m_msgCur{};
 };
 
 class CEdit : public CWnd {};
