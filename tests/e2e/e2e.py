@@ -422,30 +422,29 @@ class GtkComposer(Composer):
 
 
 # The page in headless Chromium (Debian's chromium, chromium-driver and python3-selenium), a fresh
-# profile for every case, opened from disk or from an http server on localhost. A msg.dat in the case's
-# directory is opened through the page's file button at start; closing saves through its save button,
-# which downloads into that directory: Esc, which saves and closes the programs, does the same here.
+# profile for every case, opened from disk or from an http server on localhost (a secure context, as
+# the clipboard needs). A msg.dat in the case's directory is opened through the page's file button at
+# start; Esc, which saves and closes the programs, saves through its save button here, a download
+# into that directory. The browser is quit when the case ends: quit at once, Chromium may take back
+# a download that already has its name.
 class WebComposer(Composer):
     server = None
 
     @staticmethod
     def prepare(options):
+        WebComposer.url = options.exe.as_uri()
         if options.web == "http":
-            WebComposer.serve(options.exe.parent, 0)
-            # localhost, not 127.0.0.1: a secure context, where the clipboard may be written.
-            origin = f"http://localhost:{WebComposer.server.server_port}"
-            WebComposer.url, WebComposer.elsewhere = f"{origin}/{options.exe.name}", f"{origin}/elsewhere"
-        else:
-            WebComposer.url, WebComposer.elsewhere = options.exe.as_uri(), options.exe.parent.parent.as_uri()
+            WebComposer.url = f"http://localhost:{WebComposer.serve(options.exe.parent, 0)}/{options.exe.name}"
 
     @staticmethod
-    def serve(directory, port):
+    def serve(directory, port):  # returns the port
         import functools
         import http.server
         import threading
         handler = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
         WebComposer.server = http.server.ThreadingHTTPServer(("127.0.0.1", port), functools.partial(handler, directory=directory))
         threading.Thread(target=WebComposer.server.serve_forever, daemon=True).start()
+        return WebComposer.server.server_port
 
     @staticmethod
     def finish(options):
@@ -455,66 +454,51 @@ class WebComposer(Composer):
 
     @contextlib.contextmanager
     def offline(self):  # the server stopped for a while: what the page does then, it does without it
-        directory, port = self.server.RequestHandlerClass.keywords["directory"], self.server.server_port
+        port = self.server.server_port
         self.finish(self.options)
         yield
-        self.serve(directory, port)
+        self.serve(self.options.exe.parent, port)
 
-    def launch(self, url):
+    def start(self):
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
-        chrome = webdriver.ChromeOptions()
-        chrome.binary_location = "/usr/bin/chromium"
-        for argument in "--headless=new", "--no-sandbox", "--window-size=360,640", f"--user-data-dir={self.dir / 'profile'}":
-            chrome.add_argument(argument)
-        chrome.add_experimental_option("prefs", {"download.default_directory": str(self.dir)})
-        self.process = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chrome)
-        self.cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
-        self.process.get(url)
+        if not self.process:
+            chrome = webdriver.ChromeOptions()
+            chrome.binary_location = "/usr/bin/chromium"
+            for argument in "--headless=new", "--no-sandbox", "--window-size=360,640", f"--user-data-dir={self.dir}/profile":
+                chrome.add_argument(argument)
+            chrome.add_experimental_option("prefs", {"download.default_directory": str(self.dir)})
+            self.process = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chrome)
+            self.cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+        self.process.get(self.url)
+        if self.msg_dat.exists():
+            self.process.find_element("id", "open").send_keys(str(self.msg_dat))
 
     def cdp(self, command, **arguments):
         return self.process.execute_cdp_cmd(command, arguments)
 
     def script(self, code, *args):  # the value of an async function's body run in the page
-        from selenium.common.exceptions import WebDriverException
-        try:
-            return self.process.execute_async_script(
-                f"const done = arguments[arguments.length - 1]; (async () => {{ {code} }})().then(done, e => done('error: ' + e))",
-                *args)
-        except WebDriverException as error:
-            raise AssertionError(f"script {code!r}: {error.msg}") from None
+        return self.process.execute_async_script(f"(async () => {{ {code} }})().then(arguments[{len(args)}])", *args)
 
-    def start(self):
-        if self.process:
-            self.process.get(self.url)
-        else:
-            self.launch(self.url)
-        if self.msg_dat.exists():
-            self.process.find_element("id", "open").send_keys(str(self.msg_dat))
-
-    def wait_caption(self, text, timeout=10):
-        deadline = time.monotonic() + timeout
+    def wait_caption(self, text):
+        deadline = time.monotonic() + 10
         while (shown := self.script("return [document.title, document.getElementById('caption').textContent]")) != [text, text]:
             if time.monotonic() > deadline:
                 raise AssertionError(f"title and caption: expected {text!r}, got {shown!r}")
-            time.sleep(0.05)
 
     def text(self):
         return self.enc(self.script("return document.getElementById('message').value"))
 
-    # The clipboard is read and written in a task after the one the page copies in, which follows the
-    # caption's: a timer's, queued after the page's own.
+    # The clipboard is read and written in a timer's task, queued after the one the page copies in.
     def clipboard(self):
-        return self.enc(self.script("await new Promise((done) => setTimeout(done)); return await navigator.clipboard.readText()"))
+        return self.enc(self.script("await new Promise((done) => setTimeout(done)); return navigator.clipboard.readText()"))
 
-    # Headless Chromium keeps a clipboard of its own: other programs would see the same.
-    x11_clipboard = clipboard
+    x11_clipboard = clipboard  # headless Chromium's own: other programs would see the same
 
-    def set_clipboard(self, text):  # before the start, from another page of the same origin
+    def set_clipboard(self, text):  # before the start, from a visit that changes nothing
         if not self.process:
-            self.launch(self.elsewhere)
-        expect(self.script("await new Promise((done) => setTimeout(done)); await navigator.clipboard.writeText(arguments[0]);"
-                           " return 'set'", text), "set", "clipboard")
+            self.start()
+        self.script("await new Promise((done) => setTimeout(done)); await navigator.clipboard.writeText(arguments[0])", text)
 
     @contextlib.contextmanager
     def busy_clipboard(self):  # no other program can hold it
@@ -530,42 +514,43 @@ class WebComposer(Composer):
     def compose(self, text):  # the syllable an input method shows while it is being composed
         self.cdp("Input.imeSetComposition", text=text, selectionStart=len(text), selectionEnd=len(text))
 
-    def key_in(self, text, modifiers=()):
+    def key_in(self, text, held=()):
         from selenium.webdriver.common.action_chains import ActionChains
         actions = ActionChains(self.process)
-        for modifier in modifiers:
-            actions.key_down(modifier)
-        actions.send_keys(text).perform()
-        for modifier in modifiers:
-            actions.key_up(modifier).perform()
+        for key in held:
+            actions.key_down(key)
+        actions.send_keys(text)
+        for key in held:
+            actions.key_up(key)
+        actions.perform()
 
     def key(self, *keys):  # xdotool's names
         from selenium.webdriver.common.keys import Keys
         for key in keys:
-            *modifiers, name = key.replace("ctrl", "control").replace("Return", "enter").split("+")
-            if name == "Escape":
+            if key == "Escape":
                 self.close()
-            else:
-                self.key_in(getattr(Keys, name.upper(), name), [getattr(Keys, modifier.upper()) for modifier in modifiers])
+                continue
+            *held, name = (getattr(Keys, name.upper(), name) for name in key.replace("ctrl", "control").replace("Return", "enter").split("+"))
+            self.key_in(name, held)
 
-    # Saves as msg.dat, which replaces the one there. Chromium writes a download elsewhere and gives
-    # it its name once whole; quit at once, it would still take the download back, so it is quit only
-    # when the case ends.
+    # Saves as msg.dat, which replaces the one there. Chromium may reserve the name with an empty file
+    # and writes the download beside it first: it is whole once nothing else is there for a second.
     def close(self):
-        if self.msg_dat.exists():
-            self.msg_dat.unlink()
+        self.msg_dat.unlink(missing_ok=True)
         self.process.find_element("id", "save").click()
-        deadline = time.monotonic() + 10
-        while not self.msg_dat.exists():
+        deadline, files, since = time.monotonic() + 20, None, 0
+        while files is None or [name for name, _ in files] != ["msg.dat", "profile"] or time.monotonic() < since + 1:
+            with contextlib.suppress(FileNotFoundError):  # a file renamed while listed: listed again
+                if (seen := sorted((path.name, path.stat().st_size) for path in self.dir.iterdir())) != files:
+                    files, since = seen, time.monotonic()
             if time.monotonic() > deadline:
-                raise AssertionError("msg.dat never downloaded")
+                raise AssertionError(f"msg.dat never downloaded whole: {files}")
             time.sleep(0.05)
         self.closed = True
 
     def stop(self):
         if self.process:
             self.process.quit()
-            self.process = None
 
     def wait_exit(self):
         return 0 if getattr(self, "closed", False) else None
