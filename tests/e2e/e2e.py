@@ -10,11 +10,14 @@
 #
 #   e2e.py --exe Quillet.exe --driver driver.exe --work DIR [--cases NAME,TAG,...] [--wine CMD]
 #   e2e.py --gtk --exe quillet-gtk --work DIR [--cases NAME,TAG,...]
+#   e2e.py --web {file,http} --exe index.html --work DIR [--cases NAME,TAG,...]
 #
 # --cases takes case names or tags (win32: the cases the 32-bit build is proven with; gtk: those
-# of the native composer only); without it, all cases of the front end. --work holds the Wine
-# prefix and one fresh directory per case, which is the program's current directory and so holds
-# its msg.dat. --wine is the command that runs a Windows program.
+# of the native composer only; web: those the page runs; page: those of the page only); without
+# it, all cases of the front end. --work holds the Wine prefix and one fresh directory per case,
+# which is the program's current directory and so holds its msg.dat. --wine is the command that
+# runs a Windows program. The page (--web) runs in headless Chromium, opened from disk or from an
+# http server on localhost, and needs no display.
 import argparse
 import ast
 import contextlib
@@ -434,6 +437,141 @@ class GtkComposer(Composer):
         x11.XCloseDisplay(display)
 
 
+# The page in headless Chromium (Debian's chromium, chromium-driver and python3-selenium), a fresh
+# profile for every case, opened from disk or from an http server on localhost (a secure context, as
+# the clipboard needs). A msg.dat in the case's directory is opened through the page's file button at
+# start; Esc, which saves and closes the programs, saves through its save button here, a download
+# into that directory. The browser is quit when the case ends: quit at once, Chromium may take back
+# a download that already has its name.
+class WebComposer(Composer):
+    server = None
+
+    @staticmethod
+    def prepare(options):
+        WebComposer.url = options.exe.as_uri()
+        if options.web == "http":
+            WebComposer.url = f"http://localhost:{WebComposer.serve(options.exe.parent, 0)}/{options.exe.name}"
+
+    @staticmethod
+    def serve(directory, port):  # returns the port
+        import functools
+        import http.server
+        import threading
+        handler = type("Quiet", (http.server.SimpleHTTPRequestHandler,), {"log_message": lambda *args: None})
+        WebComposer.server = http.server.ThreadingHTTPServer(("127.0.0.1", port), functools.partial(handler, directory=directory))
+        threading.Thread(target=WebComposer.server.serve_forever, daemon=True).start()
+        return WebComposer.server.server_port
+
+    @staticmethod
+    def finish(options):
+        if WebComposer.server:
+            WebComposer.server.shutdown()
+            WebComposer.server.server_close()
+
+    @contextlib.contextmanager
+    def offline(self):  # the server stopped for a while: what the page does then, it does without it
+        port = self.server.server_port
+        self.finish(self.options)
+        yield
+        self.serve(self.options.exe.parent, port)
+
+    def start(self):
+        from selenium import webdriver
+        from selenium.webdriver.chrome.service import Service
+        if not self.process:
+            chrome = webdriver.ChromeOptions()
+            chrome.binary_location = "/usr/bin/chromium"
+            for argument in "--headless=new", "--no-sandbox", "--window-size=360,640", f"--user-data-dir={self.dir}/profile":
+                chrome.add_argument(argument)
+            chrome.add_experimental_option("prefs", {"download.default_directory": str(self.dir)})
+            self.process = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chrome)
+            self.cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
+        self.process.get(self.url)
+        if self.msg_dat.exists():
+            self.process.find_element("id", "open").send_keys(str(self.msg_dat))
+
+    def cdp(self, command, **arguments):
+        return self.process.execute_cdp_cmd(command, arguments)
+
+    def script(self, code, *args):  # the value of an async function's body run in the page
+        return self.process.execute_async_script(f"(async () => {{ {code} }})().then(arguments[{len(args)}])", *args)
+
+    def wait_caption(self, text):
+        deadline = time.monotonic() + 10
+        while (shown := self.script("return [document.title, document.getElementById('caption').textContent]")) != [text, text]:
+            if time.monotonic() > deadline:
+                raise AssertionError(f"title and caption: expected {text!r}, got {shown!r}")
+
+    def text(self):
+        return self.enc(self.script("return document.getElementById('message').value"))
+
+    # The clipboard is read and written in a timer's task, queued after the one the page copies in.
+    def clipboard(self):
+        return self.enc(self.script("await new Promise((done) => setTimeout(done)); return navigator.clipboard.readText()"))
+
+    x11_clipboard = clipboard  # headless Chromium's own: other programs would see the same
+
+    def set_clipboard(self, text):  # before the start, from a visit that changes nothing
+        if not self.process:
+            self.start()
+        self.script("await new Promise((done) => setTimeout(done)); await navigator.clipboard.writeText(arguments[0])", text)
+
+    @contextlib.contextmanager
+    def busy_clipboard(self):  # no other program can hold it
+        yield False
+
+    def type(self, text):  # ASCII as keys, anything else as an input method or an emoji panel inserts it
+        for keys in re.findall(r"[\x00-\x7f]+|[^\x00-\x7f]+", text):
+            if keys.isascii():
+                self.key_in(keys)
+            else:
+                self.cdp("Input.insertText", text=keys)
+
+    def compose(self, text):  # the syllable an input method shows while it is being composed
+        self.cdp("Input.imeSetComposition", text=text, selectionStart=len(text), selectionEnd=len(text))
+
+    def key_in(self, text, held=()):
+        from selenium.webdriver.common.action_chains import ActionChains
+        actions = ActionChains(self.process)
+        for key in held:
+            actions.key_down(key)
+        actions.send_keys(text)
+        for key in held:
+            actions.key_up(key)
+        actions.perform()
+
+    def key(self, *keys):  # xdotool's names
+        from selenium.webdriver.common.keys import Keys
+        for key in keys:
+            if key == "Escape":
+                self.close()
+                continue
+            *held, name = (getattr(Keys, name.upper(), name) for name in key.replace("ctrl", "control").replace("Return", "enter").split("+"))
+            self.key_in(name, held)
+
+    # Saves as msg.dat, which replaces the one there. Chromium may reserve the name with an empty file
+    # and writes the download beside it first: it is whole once nothing else is there for a second.
+    def close(self):
+        self.msg_dat.unlink(missing_ok=True)
+        self.process.find_element("id", "save").click()
+        deadline, files, since = time.monotonic() + 20, None, 0
+        while files is None or [name for name, _ in files] != ["msg.dat", "profile"] or time.monotonic() < since + 1:
+            with contextlib.suppress(FileNotFoundError):  # a file renamed while listed: listed again
+                if (seen := sorted((path.name, path.stat().st_size) for path in self.dir.iterdir())) != files:
+                    files, since = seen, time.monotonic()
+            if time.monotonic() > deadline:
+                raise AssertionError(f"msg.dat never downloaded whole: {files}")
+            time.sleep(0.05)
+        self.closed = True
+
+    def stop(self):
+        if self.process:
+            self.process.quit()
+
+    def wait_exit(self):
+        return 0 if getattr(self, "closed", False) else None
+
+
 CASES = {}
 
 
@@ -441,7 +579,7 @@ def case(*tags):
     return lambda function: CASES.setdefault(function.__name__, (function, {function.__name__, *tags}))[0]
 
 
-@case("win32")
+@case("win32", "web")
 def saved_message(c):
     # Over the limit and across a line break: shown whole, counted and copied at once, all selected.
     message = "가나다 ok " * 9 + "\n" + "x" * 8
@@ -456,7 +594,7 @@ def saved_message(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"z"), "exit status and msg.dat")
 
 
-@case("win32")
+@case("win32", "web")
 def typing_and_escape(c):
     c.set_clipboard("before")
     c.start()
@@ -588,7 +726,7 @@ def message_files_of_the_windows_program(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored(line + "\n")), "exit status and msg.dat")
 
 
-@case("gtk")
+@case("gtk", "web")
 def characters_outside_code_page_949(c):
     # Bytes that start no character of the code page load as "?", and an emoji typed or pasted
     # becomes "?" too: the view holds what is counted, copied and saved.
@@ -642,22 +780,85 @@ def composing_at_the_limit(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message + "한가")), "exit status and msg.dat")
 
 
+@case("web", "page")
+def composing_and_the_limit(c):
+    # The syllable being composed counts as it stands, even one beyond the code page (as "?"), and
+    # only a committed character is replaced. 똠 is in the code page's extension area.
+    c.start()
+    c.type("ab")
+    c.compose("ㄸ")
+    c.wait_caption(status("abㄸ"))
+    c.compose("😀")
+    c.wait_caption(status("ab?"))
+    expect(c.text(), c.enc("ab😀"), "text area while composing")
+    c.compose("똠")
+    c.wait_caption(status("ab똠"))
+    c.type("똠")
+    c.type("x" * 76)
+    c.wait_caption(status("ab똠" + "x" * 76))
+    c.type("y")
+    c.wait_caption(status("ab똠" + "x" * 76 + "y"))
+    c.set_clipboard("\0z")  # the rules end a message at a zero: it becomes "?", so nothing is lost
+    c.key("ctrl+v")
+    c.wait_caption(status("ab똠" + "x" * 76 + "y?z"))
+    expect(c.clipboard(), c.enc("ab똠" + "x" * 76 + "y?z"), "clipboard")
+    c.close()
+    expect(c.msg_dat.read_bytes(), stored("ab똠" + "x" * 76 + "y?z"), "msg.dat")
+
+
+@case("web", "page")
+def draft_after_reload(c):
+    # The draft is kept at every change; the next visit shows it all selected, counted and copied.
+    c.start()
+    c.type("초안")
+    c.key("Return")
+    c.type("kept")
+    c.set_clipboard("other")
+    c.start()  # the same page again, in the same browser
+    c.wait_caption(status("초안\nkept"))
+    selected = c.script("const e = document.activeElement; return [e.id, e.selectionStart, e.selectionEnd]")
+    expect((c.text(), selected, c.clipboard()), (c.enc("초안\nkept"), ["message", 0, 7], c.enc("초안\nkept")),
+           "text area, its selection and clipboard")
+    c.type("z")
+    c.wait_caption(status("z"))
+
+
+@case("web", "page", "served")
+def offline_once_served(c):
+    # Served, the page is an app: after one visit it opens and counts with the network gone.
+    c.start()
+    expect((c.script("const workers = navigator.serviceWorker; return workers.controller !== null ||"
+                     " await new Promise((done) => workers.addEventListener('controllerchange', () => done(true)))"),
+            c.cdp("Page.getInstallabilityErrors")["installabilityErrors"]),
+           (True, []), "page under its service worker, and installability")
+    with c.offline():
+        c.start()
+        c.wait_caption(TITLE)
+        c.type("오프라인")
+        c.wait_caption(status("오프라인"))
+
+
 def main():
     parser = argparse.ArgumentParser()
     for option in "--exe", "--driver", "--work":
         parser.add_argument(option, type=lambda path: Path(path).resolve(), required=option != "--driver")
     parser.add_argument("--wine", default="wine", type=str.split)
     parser.add_argument("--gtk", action="store_true")
+    parser.add_argument("--web", choices=("file", "http"))
     parser.add_argument("--cases", type=lambda names: set(names.split(",")))
     options = parser.parse_args()
     if options.gtk and "QUILLET_E2E_BUS" not in os.environ:
         # The input method runs on a session bus of its own, never on the desktop's.
         os.execvpe("dbus-run-session", ["dbus-run-session", "--", sys.executable, *sys.argv],
                    dict(os.environ, QUILLET_E2E_BUS="1"))
-    backend = GtkComposer if options.gtk else WineComposer
-    options.cases = options.cases or {name for name, (_, tags) in CASES.items() if options.gtk or "gtk" not in tags}
+    backend = WebComposer if options.web else GtkComposer if options.gtk else WineComposer
+    # The page runs the cases tagged web (those tagged served only over http); those tagged page it alone.
+    default = {name for name, (_, tags) in CASES.items()
+               if ("web" in tags and (options.web == "http" or "served" not in tags) if options.web
+                   else "page" not in tags and (options.gtk or "gtk" not in tags))}
+    options.cases = options.cases or default
     unknown = options.cases.difference(*(tags for _, tags in CASES.values()))
-    if unknown or not os.environ.get("DISPLAY"):
+    if unknown or not (options.web or os.environ.get("DISPLAY")):
         parser.error(f"no such cases: {sorted(unknown)}" if unknown else "no X display: run under xvfb-run")
     chosen = [(name, run) for name, (run, tags) in CASES.items() if tags & options.cases]
     options.keyboard = Keyboard(run for _, run in chosen)

@@ -1,0 +1,89 @@
+#!/usr/bin/python3
+"""Times the page against bench/web/bare.html in one headless Chromium, both opened from disk.
+
+    web_bench.py SITE_DIR [RUNS [KEYS]]
+
+ready: from the start of navigation to the title set for the restored draft, RUNS loads of each page,
+alternating. keystroke: from a key's keydown to the title changed, KEYS keys typed into each page after
+one load. Both are read in the page's own clock by a script the bench adds to every document before
+the page's own (a MutationObserver on the title), so neither page carries anything for the bench.
+Prints medians, the ratios page/bare, and the gzip-compressed size of every file of the page: those a
+visit loads, and the PNG icons, which a browser fetches only to install it.
+"""
+import gzip
+import statistics
+import sys
+from pathlib import Path
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+
+DRAFT = "가나다 ok " * 9 + "\n" + "x" * 8  # 84 bytes of code page 949: over the limit, across a line
+WATCH = """
+window.__titles = [];
+new MutationObserver(() => {
+  if (document.title && document.title !== window.__titles.at(-1)?.[1]) window.__titles.push([performance.now(), document.title]);
+}).observe(document, { subtree: true, childList: true, characterData: true });
+window.__keys = [];
+document.addEventListener('keydown', (event) => window.__keys.push(event.timeStamp), true);
+"""
+
+
+def main(site, runs=30, keys=20):
+    site, runs, keys = Path(site).resolve(), int(runs), int(keys)
+    pages = {"page": (site / "index.html").as_uri(), "bare": (Path(__file__).parent / "web/bare.html").resolve().as_uri()}
+    options = webdriver.ChromeOptions()
+    options.binary_location = "/usr/bin/chromium"
+    for argument in "--headless=new", "--no-sandbox", "--window-size=360,640":
+        options.add_argument(argument)
+    browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+    try:
+        print(f"web_bench: {browser.capabilities['browserVersion']} headless, {runs} loads and {keys} keys a page")
+        browser.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {"source": WATCH})
+        browser.get(pages["bare"])
+        # The page keeps its draft as the bytes of its msg.dat, one character a byte; the bare page as text.
+        stored = DRAFT.encode("cp949").replace(b"\n", b"\r\r\n").decode("latin-1")
+        browser.execute_script("localStorage.setItem('quillet.msg.dat', arguments[0]);"
+                               "localStorage.setItem('quillet.draft', arguments[1])", stored, DRAFT)
+
+        def titled(count):
+            while len(titles := browser.execute_script("return window.__titles")) < count:
+                pass
+            return titles
+
+        ready = {name: [] for name in pages}
+        for _ in range(runs + 1):  # the first load of each warms the caches and is left out
+            for name, url in pages.items():
+                browser.get(url)
+                ready[name].append(titled(1)[0][0])
+        typed = {}
+        for name, url in pages.items():
+            browser.get(url)
+            titled(1)
+            samples = []
+            for i in range(keys):
+                for kind in "keyDown", "keyUp":
+                    browser.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": kind, "text": "a", "key": "a"} if kind == "keyDown" else {"type": kind, "key": "a"})
+                titles = titled(i + 2)
+                samples.append(titles[i + 1][0] - browser.execute_script("return window.__keys")[i])
+            typed[name] = samples
+        for label, samples in ("ready", {name: times[1:] for name, times in ready.items()}), ("keystroke", typed):
+            page, bare = statistics.median(samples["page"]), statistics.median(samples["bare"])
+            print(f"{label:9}  page {page:7.2f} ms  bare {bare:7.2f} ms  page/bare {page / bare:.2f}x")
+    finally:
+        browser.quit()
+    # What a visit loads, and the bitmaps a browser fetches only to install the page.
+    totals = {"visit": 0, "install": 0}
+    for path in sorted(site.iterdir()):
+        size = len(gzip.compress(path.read_bytes(), 9, mtime=0))
+        totals["install" if path.suffix == ".png" else "visit"] += size
+        print(f"gzip      {path.name:22} {path.stat().st_size:7} bytes, {size:6} compressed")
+    for label, total in totals.items():
+        print(f"gzip      {label:22} {total:6} compressed ({total / 1024:.1f} KiB)")
+    return 0
+
+
+if __name__ == "__main__":
+    if not 2 <= len(sys.argv) <= 4:
+        sys.exit(__doc__)
+    sys.exit(main(*sys.argv[1:]))

@@ -1,0 +1,51 @@
+// The message rules as the page calls them. The page's script writes code page 949 bytes into the
+// buffer quillet_input() gives, calls a rule, and reads the bytes it made from quillet_result().
+// The text area holds LF line breaks where the Windows editor holds CR LF.
+#include "rules/LengthStatus.h"
+#include "rules/MessageFile.h"
+#include "rules/Texts.h"
+
+#define QUILLET_EXPORT(name) extern "C" __attribute__((export_name(#name)))
+
+namespace {
+CString input;
+CString result;
+
+int Result(const CString& bytes) {
+    result = bytes;
+    return result.GetLength();
+}
+}  // namespace
+
+// Room for `length` bytes, which become the input of the next rule called.
+QUILLET_EXPORT(quillet_input) char* Input(int length) {
+    char* bytes = input.GetBuffer(length);
+    input.ReleaseBuffer(length);
+    return bytes;
+}
+
+QUILLET_EXPORT(quillet_result) const char* ResultBytes() { return result; }
+
+// The caption before the first change.
+QUILLET_EXPORT(quillet_initial_title) int InitialTitle() { return Result(kInitialTitle); }
+
+// The caption for the text area's text; returns its length in bytes.
+QUILLET_EXPORT(quillet_status) int Status() { return Result(ComputeLengthStatus(NormaliseMessage(input))); }
+
+// msg.dat for the text area's text: each line break the editor's CR LF, then stored as by text mode.
+QUILLET_EXPORT(quillet_save) int Save() {
+    CString text = input;
+    text.Replace("\n", "\r\n");
+    return Result(MessageFileBytes(text));
+}
+
+// The text area's text for the bytes of a msg.dat: the message loaded as the programs load it, less the
+// CRs, which the programs neither count nor copy and a text area cannot hold.
+QUILLET_EXPORT(quillet_load) int Load() { return Result(NormaliseMessage(MessageFromFileBytes(input))); }
+
+// The report of a file that could not be read, for the file's name.
+QUILLET_EXPORT(quillet_file_error) int FileError() {
+    CString report;
+    report.Format(kFileErrorTemplate, static_cast<const char*>(input));
+    return Result(report);
+}
