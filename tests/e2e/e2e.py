@@ -861,7 +861,7 @@ def main():
     if unknown or not (options.web or os.environ.get("DISPLAY")):
         parser.error(f"no such cases: {sorted(unknown)}" if unknown else "no X display: run under xvfb-run")
     chosen = [(name, run) for name, (run, tags) in CASES.items() if tags & options.cases]
-    options.keyboard = Keyboard(run for _, run in chosen)
+    options.keyboard = None if options.web else Keyboard(run for _, run in chosen)
     backend.prepare(options)
     failed = []
     for name, run_case in chosen:
