@@ -4,7 +4,7 @@
 #include <gdkmm/toplevel.h>
 #include <glibmm/convert.h>
 #include <glibmm/main.h>
-#include <gtkmm/eventcontrollerkey.h>
+#include <gtkmm/eventcontrollerlegacy.h>
 #include <gtkmm/messagedialog.h>
 
 #include <cerrno>
@@ -84,8 +84,13 @@ ComposerWindow::ComposerWindow() {
     g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&ComposerWindow::OnPreeditChanged), this);
     if (message) OnChanged();
 
-    const auto keys = Gtk::EventControllerKey::create();
-    keys->signal_key_pressed().connect(sigc::mem_fun(*this, &ComposerWindow::OnKeyPressed), false);
+    // Keys are seen here before the view and its input method. IBus filters a key asynchronously,
+    // holding it to hand back later: a key it still held when the window went (Esc itself, or its
+    // release, which comes while the clipboard is being stored) was then delivered to the destroyed
+    // view. So Esc closes without reaching the input method, and once closing no key goes further.
+    const auto keys = Gtk::EventControllerLegacy::create();
+    keys->set_propagation_phase(Gtk::PropagationPhase::CAPTURE);
+    keys->signal_event().connect(sigc::mem_fun(*this, &ComposerWindow::OnKeyEvent), false);
     add_controller(keys);
     // The icon straight from the program's resources: looking it up by name would first load the
     // desktop's icon themes, a tenth of the start-up.
@@ -146,8 +151,11 @@ CString ComposerWindow::MessageText(const Glib::ustring& preedit) const {
     return ToCp949(static_cast<const char*>(text));
 }
 
-bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {
-    if (keyval != GDK_KEY_Escape) return false;
+bool ComposerWindow::OnKeyEvent(const Glib::RefPtr<const Gdk::Event>& event) {
+    const Gdk::Event::Type type = event->get_event_type();
+    if (type != Gdk::Event::Type::KEY_PRESS && type != Gdk::Event::Type::KEY_RELEASE) return false;
+    if (m_closing) return true;
+    if (type != Gdk::Event::Type::KEY_PRESS || event->get_keyval() != GDK_KEY_Escape) return false;
     close();
     return true;
 }

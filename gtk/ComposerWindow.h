@@ -42,7 +42,8 @@ private:
     // Puts the syllable being composed into the text, as the next key would have; every way of
     // closing runs it before the text is saved.
     void CommitPreedit();
-    bool OnKeyPressed(guint keyval, guint keycode, Gdk::ModifierType state);
+    // Esc closes; once closing, no key goes further.
+    bool OnKeyEvent(const Glib::RefPtr<const Gdk::Event>& event);
     // Esc and a close request: the window closes once the message is saved, or once the user,
     // asked, chose to close without saving.
     bool OnCloseRequest();
