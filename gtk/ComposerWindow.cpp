@@ -4,6 +4,8 @@
 #include <gdkmm/toplevel.h>
 #include <glibmm/convert.h>
 #include <glibmm/main.h>
+#include <gtkmm/application.h>
+#include <gtkmm/eventcontrollerkey.h>
 #include <gtkmm/eventcontrollerlegacy.h>
 #include <gtkmm/messagedialog.h>
 
@@ -84,14 +86,15 @@ ComposerWindow::ComposerWindow() {
     g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&ComposerWindow::OnPreeditChanged), this);
     if (message) OnChanged();
 
-    // Keys are seen here before the view and its input method. IBus filters a key asynchronously,
-    // holding it to hand back later: a key it still held when the window went (Esc itself, or its
-    // release, which comes while the clipboard is being stored) was then delivered to the destroyed
-    // view. So Esc closes without reaching the input method, and once closing no key goes further.
-    const auto keys = Gtk::EventControllerLegacy::create();
-    keys->set_propagation_phase(Gtk::PropagationPhase::CAPTURE);
-    keys->signal_event().connect(sigc::mem_fun(*this, &ComposerWindow::OnKeyEvent), false);
+    const auto keys = Gtk::EventControllerKey::create();
+    keys->signal_key_pressed().connect(sigc::mem_fun(*this, &ComposerWindow::OnKeyPressed), false);
     add_controller(keys);
+    // Once the window is closing, no key reaches the view: IBus filters keys asynchronously and may
+    // hand one back (the release of Esc, say) after the message is saved.
+    const auto closingKeys = Gtk::EventControllerLegacy::create();
+    closingKeys->set_propagation_phase(Gtk::PropagationPhase::CAPTURE);
+    closingKeys->signal_event().connect(sigc::mem_fun(*this, &ComposerWindow::OnClosingEvent), false);
+    add_controller(closingKeys);
     // The icon straight from the program's resources: looking it up by name would first load the
     // desktop's icon themes, a tenth of the start-up.
     signal_realize().connect([this] {
@@ -151,13 +154,15 @@ CString ComposerWindow::MessageText(const Glib::ustring& preedit) const {
     return ToCp949(static_cast<const char*>(text));
 }
 
-bool ComposerWindow::OnKeyEvent(const Glib::RefPtr<const Gdk::Event>& event) {
-    const Gdk::Event::Type type = event->get_event_type();
-    if (type != Gdk::Event::Type::KEY_PRESS && type != Gdk::Event::Type::KEY_RELEASE) return false;
-    if (m_closing) return true;
-    if (type != Gdk::Event::Type::KEY_PRESS || event->get_keyval() != GDK_KEY_Escape) return false;
+bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {
+    if (keyval != GDK_KEY_Escape) return false;
     close();
     return true;
+}
+
+bool ComposerWindow::OnClosingEvent(const Glib::RefPtr<const Gdk::Event>& event) {
+    const Gdk::Event::Type type = event->get_event_type();
+    return m_closing && (type == Gdk::Event::Type::KEY_PRESS || type == Gdk::Event::Type::KEY_RELEASE);
 }
 
 bool ComposerWindow::OnCloseRequest() {
@@ -222,7 +227,9 @@ void ComposerWindow::Leave() {
 
 void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer window) {
     gdk_clipboard_store_finish(GDK_CLIPBOARD(clipboard), result, nullptr);
-    static_cast<ComposerWindow*>(window)->hide();
+    // The program ends with the window still whole. Hidden, the window would be destroyed while
+    // the program runs on, and a key IBus hands back after that would reach the destroyed view.
+    static_cast<ComposerWindow*>(window)->get_application()->quit();
 }
 
 void ComposerWindow::ShowFileError(const CFileException& error) {

@@ -42,8 +42,9 @@ private:
     // Puts the syllable being composed into the text, as the next key would have; every way of
     // closing runs it before the text is saved.
     void CommitPreedit();
-    // Esc closes; once closing, no key goes further.
-    bool OnKeyEvent(const Glib::RefPtr<const Gdk::Event>& event);
+    bool OnKeyPressed(guint keyval, guint keycode, Gdk::ModifierType state);
+    // Stops every key once the window is closing.
+    bool OnClosingEvent(const Glib::RefPtr<const Gdk::Event>& event);
     // Esc and a close request: the window closes once the message is saved, or once the user,
     // asked, chose to close without saving.
     bool OnCloseRequest();
@@ -52,7 +53,7 @@ private:
     bool SaveMessage(bool mayAsk);
     // Closes, the message saved or given up.
     void Leave();
-    // Closes the window once the clipboard manager has the text, or has failed to take it.
+    // Ends the program once the clipboard manager has the text, or has failed to take it.
     static void OnStored(GObject* clipboard, GAsyncResult* result, gpointer window);
     // Report a failure in Korean, as the Windows program does, in a dialog over the window.
     void ShowFileError(const CFileException& error);
