@@ -15,11 +15,9 @@ CFile::~CFile() {
 }
 
 bool CFile::Open(const char* fileName, unsigned openFlags, CFileException* error) {
-    const long result =
-        (openFlags & modeCreate) != 0
-            ? fileos::OpenReplacement(fileName, m_handle, m_strTemporary, m_strTarget)
-            : fileos::Open(fileName, (openFlags & modeWrite) != 0 ? fileos::Access::write : fileos::Access::read,
-                           m_handle);
+    const long result = (openFlags & modeCreate) != 0
+                            ? fileos::OpenReplacement(fileName, m_handle, m_strTemporary, m_strTarget)
+                            : fileos::Open(fileName, m_handle);
     if (result != 0) {
         m_handle = fileos::kNoHandle;
         if (error != nullptr) *error = CFileException(fileName, result, fileos::Describe(result));

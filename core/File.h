@@ -18,6 +18,7 @@ public:
     ~CFile();
 
     // Nonzero when open; zero, without throwing, when not (and `error`, if given, says why).
+    // modeRead opens the file to read it.
     // modeCreate | modeWrite writes the file whole by replacement (core/FileOs.h): the bytes go to a
     // new file, which only Close puts in place of the old one (of the file a symbolic link leads
     // to), so that a failure at any point leaves the old file byte for byte as it was.

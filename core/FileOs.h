@@ -12,10 +12,8 @@ namespace fileos {
 using Handle = std::intptr_t;
 inline constexpr Handle kNoHandle = -1;
 
-enum class Access { read, write };
-
-// Opens exclusively (no sharing while open). A directory does not open.
-long Open(const char* name, Access access, Handle& handle);
+// Opens for reading, exclusively (no sharing while open). A directory does not open.
+long Open(const char* name, Handle& handle);
 // True when `error`, from Open, says that no file of that name exists.
 bool IsNotFound(long error);
 // `got` is 0 at the end of the file.

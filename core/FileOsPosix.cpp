@@ -10,8 +10,8 @@
 
 namespace fileos {
 
-long Open(const char* name, Access access, Handle& handle) {
-    const int fd = ::open(name, (access == Access::read ? O_RDONLY : O_WRONLY) | O_CLOEXEC);
+long Open(const char* name, Handle& handle) {
+    const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return errno;
     // POSIX opens a directory for reading; Windows does not, and the two must agree.
     struct stat info {};

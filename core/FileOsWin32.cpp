@@ -8,10 +8,9 @@ namespace {
 HANDLE AsHandle(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
 }  // namespace
 
-long Open(const char* name, Access access, Handle& handle) {
-    const DWORD desired = access == Access::read ? GENERIC_READ : GENERIC_WRITE;
+long Open(const char* name, Handle& handle) {
     // Share mode 0: nobody else may open the file while it is open here.
-    const HANDLE file = ::CreateFileA(name, desired, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = ::CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return static_cast<long>(::GetLastError());
     handle = reinterpret_cast<Handle>(file);
     return 0;
