@@ -1,124 +1,71 @@
 #include <gtest/gtest.h>
 
+#include <map>
+#include <sstream>
 #include <string>
-#include <vector>
 
 #include "rules/CloseConversation.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {
 
-// A step as a word: save, close, stay, or the buttons of the question asked and the reason it gives.
-std::string Word(const CloseStep& step) {
-    switch (step.action) {
-        case CloseStep::kSave:
-            return "save";
-        case CloseStep::kClose:
-            return "close";
-        case CloseStep::kStay:
-            return "stay";
-        case CloseStep::kAsk:
-            break;
-    }
-    const char* buttons[] = {"ok", "retry/cancel", "yes/no/cancel"};
-    return std::string("ask ") + buttons[static_cast<int>(step.question.buttons)] + " " + Str(step.question.reason);
+// One step of a conversation, "event>outcome": the window asked to close (user, ends, mayend), a
+// save's outcome (saved, open, write, failed) or the user's answer (ok, yes, no, retry, cancel,
+// dismissed); then what the conversation says next (save, close, stay, or ask and its buttons).
+std::string Follow(CloseConversation& closing, const std::string& event) {
+    static const std::map<std::string, Closing> closings = {
+        {"user", Closing::kByUser}, {"ends", Closing::kSessionEnds}, {"mayend", Closing::kSessionMayEnd}};
+    static const std::map<std::string, Reply> replies = {{"ok", Reply::kOk},         {"yes", Reply::kYes},
+                                                         {"no", Reply::kNo},         {"retry", Reply::kRetry},
+                                                         {"cancel", Reply::kCancel}, {"dismissed", Reply::kDismissed}};
+    const CloseStep step = closings.count(event) ? closing.Close(closings.at(event))
+                           : event == "saved"    ? closing.Saved()
+                           : event == "open"     ? closing.CannotOpen("denied")
+                           : event == "write"    ? closing.CannotWrite("full")
+                           : event == "failed"   ? closing.Failed()
+                                                 : closing.Answered(replies.at(event));
+    const char* actions[] = {"save", "ask", "close", "stay"};
+    const char* buttons[] = {"-ok", "-retry/cancel", "-yes/no/cancel"};
+    return actions[step.action] +
+           std::string(step.action == CloseStep::kAsk ? buttons[int(step.question.buttons)] : "");
 }
-
-// What happens next: the window asked to close, a save's outcome, or the user's answer.
-struct Event {
-    enum { kClose, kSaved, kCannotOpen, kCannotWrite, kFailed, kAnswer } kind;
-    int value = 0;  // Closing or Reply
-    const char* expected = "";
-};
-
-Event ByUser(const char* expected) { return {Event::kClose, static_cast<int>(Closing::kByUser), expected}; }
-Event SessionEnds(const char* expected) { return {Event::kClose, static_cast<int>(Closing::kSessionEnds), expected}; }
-Event SessionMayEnd(const char* expected) {
-    return {Event::kClose, static_cast<int>(Closing::kSessionMayEnd), expected};
-}
-Event Answer(Reply reply, const char* expected) { return {Event::kAnswer, static_cast<int>(reply), expected}; }
 
 }  // namespace
 
 TEST(CloseConversation, SavesAsksClosesOrStays) {
-    const Event saved{Event::kSaved, 0, "close"};
     const struct {
         AtStart atStart;
-        std::vector<Event> events;
+        const char* steps;
     } conversations[] = {
-        {AtStart::kRead, {ByUser("save"), saved}},
+        {AtStart::kRead, "user>save saved>close"},
         {AtStart::kAbsent,
-         {ByUser("save"),
-          {Event::kCannotOpen, 0, "ask retry/cancel denied"},
-          Answer(Reply::kRetry, "stay"),
-          ByUser("save"),
-          {Event::kCannotOpen, 0, "ask retry/cancel denied"},
-          Answer(Reply::kDismissed, "stay"),
-          ByUser("save"),
-          {Event::kCannotOpen, 0, "ask retry/cancel denied"},
-          Answer(Reply::kCancel, "close")}},
-        {AtStart::kRead,
-         {ByUser("save"),
-          {Event::kCannotWrite, 0, "ask ok full"},
-          Answer(Reply::kOk, "stay"),
-          ByUser("save"),
-          {Event::kFailed, 0, "ask ok "},
-          Answer(Reply::kOk, "stay"),
-          ByUser("save"),
-          saved}},
-        // Asked once before replacing a file that could not be read; replaced only on yes.
+         "user>save open>ask-retry/cancel retry>stay user>save open>ask-retry/cancel dismissed>stay "
+         "user>save open>ask-retry/cancel cancel>close"},
+        {AtStart::kRead, "user>save write>ask-ok ok>stay user>save failed>ask-ok dismissed>stay user>save saved>close"},
+        // Asked before a file that could not be read is replaced, and once only: replaced on yes.
         {AtStart::kUnreadable,
-         {ByUser("ask yes/no/cancel "), Answer(Reply::kCancel, "stay"), ByUser("ask yes/no/cancel "),
-          Answer(Reply::kDismissed, "stay"), ByUser("ask yes/no/cancel "), Answer(Reply::kNo, "close")}},
+         "user>ask-yes/no/cancel cancel>stay user>ask-yes/no/cancel dismissed>stay user>ask-yes/no/cancel no>close"},
         {AtStart::kUnreadable,
-         {ByUser("ask yes/no/cancel "),
-          Answer(Reply::kYes, "save"),
-          {Event::kCannotOpen, 0, "ask retry/cancel denied"},
-          Answer(Reply::kRetry, "stay"),
-          ByUser("save"),
-          saved}},
+         "user>ask-yes/no/cancel yes>save open>ask-retry/cancel retry>stay user>save saved>close"},
         // The session: nothing is asked, and what cannot be saved unasked is left as it is.
-        {AtStart::kRead, {SessionEnds("save"), saved}},
-        {AtStart::kRead, {SessionEnds("save"), {Event::kCannotOpen, 0, "close"}}},
-        {AtStart::kRead, {SessionEnds("save"), {Event::kCannotWrite, 0, "close"}}},
-        {AtStart::kRead, {SessionEnds("save"), {Event::kFailed, 0, "close"}}},
-        {AtStart::kUnreadable, {SessionEnds("close")}},
-        {AtStart::kRead, {SessionMayEnd("save"), {Event::kSaved, 0, "stay"}, ByUser("save"), saved}},
-        {AtStart::kRead, {SessionMayEnd("save"), {Event::kCannotWrite, 0, "stay"}}},
-        {AtStart::kUnreadable, {SessionMayEnd("stay"), ByUser("ask yes/no/cancel ")}},
+        {AtStart::kRead, "ends>save saved>close"},
+        {AtStart::kRead, "ends>save open>close"},
+        {AtStart::kRead, "ends>save write>close"},
+        {AtStart::kRead, "ends>save failed>close"},
+        {AtStart::kUnreadable, "ends>close"},
+        {AtStart::kRead, "mayend>save saved>stay user>save saved>close"},
+        {AtStart::kRead, "mayend>save write>stay"},
+        {AtStart::kUnreadable, "mayend>stay user>ask-yes/no/cancel"},
     };
     for (const auto& conversation : conversations) {
         CloseConversation closing(conversation.atStart);
-        std::string said;
-        for (const Event& event : conversation.events) {
-            CloseStep step;
-            switch (event.kind) {
-                case Event::kClose:
-                    step = closing.Close(static_cast<Closing>(event.value));
-                    break;
-                case Event::kSaved:
-                    step = closing.Saved();
-                    break;
-                case Event::kCannotOpen:
-                    step = closing.CannotOpen("denied");
-                    break;
-                case Event::kCannotWrite:
-                    step = closing.CannotWrite("full");
-                    break;
-                case Event::kFailed:
-                    step = closing.Failed();
-                    break;
-                case Event::kAnswer:
-                    step = closing.Answered(static_cast<Reply>(event.value));
-                    break;
-            }
-            said += " -> " + Word(step);
-            ASSERT_EQ(Word(step), event.expected) << "after" << said;
-        }
+        std::istringstream steps(conversation.steps);
+        for (std::string event, outcome; std::getline(steps, event, '>') && steps >> outcome; steps.ignore(1))
+            ASSERT_EQ(Follow(closing, event), outcome) << conversation.steps << " at " << event;
     }
 }
 
-TEST(CloseConversation, QuestionsNameTheFileAndSayWhatEachButtonDoes) {
+TEST(CloseConversation, QuestionsNameTheFileGiveTheReasonAndSayWhatEachButtonDoes) {
     CloseConversation closing(AtStart::kUnreadable);
     const Question unreadable = closing.Close(Closing::kByUser).question;
     closing.Answered(Reply::kYes);
@@ -128,7 +75,7 @@ TEST(CloseConversation, QuestionsNameTheFileAndSayWhatEachButtonDoes) {
     const Question cannotWrite = closing.CannotWrite("full").question;
     for (const Question* question : {&unreadable, &cannotOpen, &cannotWrite})
         EXPECT_EQ(Str(question->text).rfind("\"msg.dat\" ", 0), 0u) << Str(question->text);
+    EXPECT_EQ(Str(unreadable.reason) + Str(cannotOpen.reason) + Str(cannotWrite.reason), "deniedfull");
     EXPECT_NE(Str(unreadable.choice), Str(cannotOpen.choice));
     EXPECT_TRUE(cannotWrite.choice.IsEmpty());
-    EXPECT_EQ(Str(FileError("x.dat", "why").text).rfind("\"x.dat\" ", 0), 0u);
 }
