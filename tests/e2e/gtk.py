@@ -9,7 +9,7 @@ import signal
 import subprocess
 
 from composer import Composer
-from harness import expect, run, wait_for
+from harness import PATIENCE, expect, run, wait_for
 from keyboard import x11
 
 # The standard Korean (dubeolsik) layout: the keys of each initial, medial and final jamo in the order
@@ -88,8 +88,9 @@ class GtkComposer(Composer):
         run("xdotool", "windowfocus", "--sync", report, "key", key)
         # Gone before anything looks for a box again: that may be the one shown next.
         wait_for(self.visible, lambda windows: report not in windows, f"windows after {key} in box {title!r}")
-        if self.window in self.visible():
-            run("xdotool", "windowfocus", "--sync", self.window)
+        # The window again, unless the answer closed it: it may go while it is being focused.
+        again = subprocess.run(["xdotool", "windowfocus", "--sync", self.window], capture_output=True, timeout=PATIENCE)
+        expect(again.returncode == 0 or self.window not in self.visible(), True, f"window focused after {title!r}")
         return title
 
     def visible(self):  # the program's windows on the screen
