@@ -245,7 +245,8 @@ def draft_after_reload(c):
 
 @case(SERVED_PAGE)
 def offline_once_served(c):
-    # Served, the page is an app: after one visit it opens and counts with the network gone.
+    # Served, the page is an app: after one visit it opens and counts with the network gone, at the
+    # address the installed app starts at (its folder's) as at its own.
     c.start()
     expect((c.script("const workers = navigator.serviceWorker; return workers.controller !== null ||"
                      " await new Promise((done) => workers.addEventListener('controllerchange', () => done(true)))"),
@@ -255,3 +256,5 @@ def offline_once_served(c):
         c.start()
         c.type("오프라인")
         c.wait_caption(status("오프라인"))
+        c.start("index.html")
+        c.wait_caption(status("오프라인"))  # the draft, counted

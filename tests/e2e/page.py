@@ -15,7 +15,16 @@ from composer import Composer
 from harness import SERVED_PAGE, wait_for
 
 
+# The server answers index.html with a move to its folder, as hosts with clean addresses do: the page
+# is served at the folder's address, the one the installed app starts at.
 class Site(http.server.SimpleHTTPRequestHandler):
+    def do_GET(self):
+        if not self.path.endswith("/index.html"):
+            return super().do_GET()
+        self.send_response(301)
+        self.send_header("Location", self.path[:-len("index.html")])
+        self.end_headers()
+
     def log_message(self, *args):
         pass
 
@@ -30,7 +39,7 @@ class PageComposer(Composer):
             site = functools.partial(Site, directory=options.exe.parent)
             PageComposer.server = http.server.ThreadingHTTPServer(("127.0.0.1", port), site)
             threading.Thread(target=PageComposer.server.serve_forever, daemon=True).start()
-            PageComposer.url = f"http://localhost:{PageComposer.server.server_port}/{options.exe.name}"
+            PageComposer.url = f"http://localhost:{PageComposer.server.server_port}/"
 
     @staticmethod
     def finish(options):
@@ -45,7 +54,7 @@ class PageComposer(Composer):
         yield
         self.prepare(self.options, port)
 
-    def start(self):
+    def start(self, page=""):  # served, `page` is an address relative to the folder's
         from selenium import webdriver
         from selenium.webdriver.chrome.service import Service
         if not self.process:
@@ -56,7 +65,7 @@ class PageComposer(Composer):
             chrome.add_experimental_option("prefs", {"download.default_directory": str(self.dir)})
             self.process = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=chrome)
             self.cdp("Browser.grantPermissions", permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
-        self.process.get(self.url)
+        self.process.get(self.url + page)
         if self.msg_dat.exists():
             self.process.find_element("id", "open").send_keys(str(self.msg_dat))
 
