@@ -1,5 +1,6 @@
 #include "gtk/ComposerWindow.h"
 
+#include <gdkmm/contentprovider.h>
 #include <gdkmm/texture.h>
 #include <gdkmm/toplevel.h>
 #include <glibmm/convert.h>
@@ -10,7 +11,9 @@
 #include <gtkmm/messagedialog.h>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -33,12 +36,12 @@ public:
     }
 
     // A character the code page lacks becomes "?". The text is valid UTF-8, as GTK hands it over.
-    CString FromUtf8(const Glib::ustring& text) const {
+    CString FromUtf8(std::string_view text) const {
         CString bytes;
-        char* const start = bytes.GetBuffer(static_cast<int>(text.bytes()));  // never longer than UTF-8
+        char* const start = bytes.GetBuffer(static_cast<int>(text.size()));  // never longer than UTF-8
         char* out = start;
         const auto* in = reinterpret_cast<const unsigned char*>(text.data());
-        for (const auto* end = in + text.bytes(); in < end;) {
+        for (const auto* end = in + text.size(); in < end;) {
             // Decoded here rather than by GLib: a call per character would take most of the time.
             std::size_t character = *in;
             if (character < 0x80) {
@@ -129,14 +132,14 @@ private:
     std::vector<std::uint16_t> m_encoded;  // by character of the Basic Multilingual Plane: lead << 8 | trail, or 0
 };
 
-CString ToCp949(const Glib::ustring& text) { return CodePage::Get().FromUtf8(text); }
+CString ToCp949(std::string_view text) { return CodePage::Get().FromUtf8(text); }
 
 Glib::ustring FromCp949(const CString& bytes) { return CodePage::Get().ToUtf8(bytes); }
 
 // What the view keeps of inserted text: each line break a single LF, as the view makes a typed one,
 // and only characters code page 949 can represent, so that what is shown is what is counted.
 Glib::ustring Shown(const Glib::ustring& text) {
-    CString bytes = ToCp949(text);
+    CString bytes = ToCp949(text.raw());
     bytes.Replace("\r\n", "\n");  // no trail byte is below 0x41: no character is split
     return FromCp949(bytes);
 }
@@ -230,22 +233,39 @@ void ComposerWindow::CommitPreedit() {
 
 void ComposerWindow::OnChanged() {
     m_preeditUpdate.disconnect();
-    const Glib::ustring text = ViewText(m_preedit);
-    const CString bytes = ToCp949(text);
-    const CString message = NormaliseMessage(bytes);
+    const auto text = ViewText(m_preedit);
+    gsize size = 0;
+    CString bytes = ToCp949({static_cast<const char*>(text->get_data(size)), size});
+    const int converted = bytes.GetLength();
+    const CString message = NormaliseMessage(std::move(bytes));
     // The view holds only characters of the code page (OnInsert sees to it): unless a CR went, or
     // the syllable being composed is outside the code page, the message in UTF-8 is the text itself,
-    // and converting it back would cost as much again as the rest of the update.
-    const bool same = message.GetLength() == bytes.GetLength() && Shown(m_preedit).raw() == m_preedit.raw();
-    get_clipboard()->set_text(same ? text : FromCp949(message));
+    // and converting it back would cost as much again as the rest of the update. The clipboard
+    // offers it as set_text would, without copying it.
+    if (message.GetLength() == converted && Shown(m_preedit).raw() == m_preedit.raw())
+        get_clipboard()->set_content(Gdk::ContentProvider::create("text/plain;charset=utf-8", text));
+    else
+        get_clipboard()->set_text(FromCp949(message));
     set_title(FromCp949(ComputeLengthStatus(message)));
 }
 
-Glib::ustring ComposerWindow::ViewText(const Glib::ustring& preedit) const {
+Glib::RefPtr<Glib::Bytes> ComposerWindow::ViewText(const Glib::ustring& preedit) {
     const auto buffer = m_textView.get_buffer();
-    Glib::ustring text = buffer->get_text(true);
-    if (!preedit.empty()) text.insert(buffer->property_cursor_position(), preedit);
-    return text;
+    GtkTextIter begin, end;
+    gtk_text_buffer_get_bounds(buffer->gobj(), &begin, &end);
+    // GTK's own string, taken over: gtkmm's get_text would copy it once more.
+    char* text = gtk_text_buffer_get_text(buffer->gobj(), &begin, &end, true);
+    std::size_t length = std::strlen(text);
+    if (!preedit.empty()) {
+        const std::size_t cursor = g_utf8_offset_to_pointer(text, buffer->property_cursor_position()) - text;
+        char* whole = static_cast<char*>(g_malloc(length + preedit.bytes() + 1));
+        std::memcpy(whole, text, cursor);
+        std::memcpy(whole + cursor, preedit.data(), preedit.bytes());
+        std::memcpy(whole + cursor + preedit.bytes(), text + cursor, length - cursor + 1);
+        g_free(std::exchange(text, whole));
+        length += preedit.bytes();
+    }
+    return Glib::wrap(g_bytes_new_take(text, length));
 }
 
 bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {
@@ -294,7 +314,9 @@ bool ComposerWindow::SaveMessage(bool mayAsk) {
     std::optional<CFileException> refused;
     try {
         refused = SaveMessageFile([this] {
-            CString text = ToCp949(ViewText({}));
+            gsize size = 0;
+            const auto view = ViewText({});
+            CString text = ToCp949({static_cast<const char*>(view->get_data(size)), size});
             text.Replace("\n", "\r\n");  // each line break as the Windows editor holds it
             return text;
         });

@@ -63,8 +63,8 @@ private:
     void Ask(const char* format, const Glib::ustring& reason, const char* choice,
              std::initializer_list<std::pair<const char*, int>> buttons, std::function<void(int)> onAnswer);
 
-    // The view's text with `preedit` at the cursor.
-    Glib::ustring ViewText(const Glib::ustring& preedit) const;
+    // The view's text with `preedit` at the cursor, in UTF-8.
+    Glib::RefPtr<Glib::Bytes> ViewText(const Glib::ustring& preedit);
 
     Gtk::ScrolledWindow m_scrolled;
     Gtk::TextView m_textView;
