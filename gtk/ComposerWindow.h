@@ -63,9 +63,8 @@ private:
     void Ask(const char* format, const Glib::ustring& reason, const char* choice,
              std::initializer_list<std::pair<const char*, int>> buttons, std::function<void(int)> onAnswer);
 
-    // The view's text as the Windows editor holds it, with `preedit` at the cursor: code page 949,
-    // each line break CR LF.
-    CString MessageText(const Glib::ustring& preedit) const;
+    // The view's text with `preedit` at the cursor, in UTF-8.
+    Glib::RefPtr<Glib::Bytes> ViewText(const Glib::ustring& preedit);
 
     Gtk::ScrolledWindow m_scrolled;
     Gtk::TextView m_textView;
