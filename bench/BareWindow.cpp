@@ -1,7 +1,9 @@
 // The bare window: a gtkmm window holding a text view, whose only work on a change of the text, or
 // of the syllable an input method is composing in it, is a title of the form quillet-gtk shows. tools/bench times
 // quillet-gtk against it, so what this program leaves out (code page 949, msg.dat, the clipboard, the icon) is what is
-// measured.
+// measured. It starts with the UTF-8 text of msg.txt, where there is one, all selected, as quillet-gtk shows its
+// msg.dat.
+#include <glibmm/fileutils.h>
 #include <gtkmm/application.h>
 #include <gtkmm/scrolledwindow.h>
 #include <gtkmm/textview.h>
@@ -13,9 +15,18 @@ public:
         set_title("문자쓰기");
         set_default_size(200, 194);
         m_textView.set_wrap_mode(Gtk::WrapMode::WORD_CHAR);
+        m_textView.set_left_margin(4);
+        m_textView.set_right_margin(4);
+        m_scrolled.set_policy(Gtk::PolicyType::NEVER, Gtk::PolicyType::AUTOMATIC);
         m_scrolled.set_child(m_textView);
         set_child(m_scrolled);
-        m_textView.get_buffer()->signal_changed().connect(sigc::mem_fun(*this, &BareWindow::Update));
+        const auto buffer = m_textView.get_buffer();
+        if (Glib::file_test("msg.txt", Glib::FileTest::EXISTS)) {
+            buffer->set_text(Glib::file_get_contents("msg.txt"));
+            Update();
+        }
+        buffer->signal_changed().connect(sigc::mem_fun(*this, &BareWindow::Update));
+        signal_map().connect([buffer] { buffer->select_range(buffer->begin(), buffer->end()); });
         g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&BareWindow::OnPreeditChanged), this);
     }
 

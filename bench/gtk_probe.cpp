@@ -1,14 +1,18 @@
 // Times two programs' windows as the X server sees them, alternating runs: start-up, from fork to
-// the first window mapped; keystroke, from an XTest key press to the window's title counting it.
-// Each run starts in DIR (no msg.dat there), types KEYS times "a" and checks that the last title
-// counts them all, then ends the program with SIGTERM. With "hangul", an input method in Hangul
-// mode makes each "a" the jamo ㅁ, composed and then committed by the next key: 2 bytes in code page
-// 949 for PROGRAM, 3 in UTF-8 for BASELINE.
+// the first window mapped and titled with the count of its text; keystroke, from an XTest key press
+// at the end of the text to the window's title counting it. Each run starts in DIR with a message of
+// SIZE bytes (none by default): lines of Hangul and Latin letters, in msg.dat as PROGRAM keeps them
+// (code page 949, each line break CR CR LF) and in msg.txt as UTF-8 for BASELINE. Each run moves to
+// the end of the text (Ctrl+End), types KEYS times "a", each once the program has gone idle, and
+// checks that the last title counts them all, then ends the program with SIGTERM. With "hangul", an
+// input method in Hangul mode makes each "a" the jamo ㅁ, composed and then committed by the next
+// key: 2 bytes in code page 949 for PROGRAM, 3 in UTF-8 for BASELINE.
 //
-//     gtk_probe RUNS KEYS DIR PROGRAM BASELINE [hangul]
+//     gtk_probe RUNS KEYS DIR PROGRAM BASELINE [hangul] [SIZE...]
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -20,6 +24,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -66,12 +71,64 @@ std::string Title(Window window) {
     return title;
 }
 
-struct Times {
+// How long the main thread of `pid` has run, in ms.
+double CpuTime(pid_t pid) {
+    const std::string path = "/proc/" + std::to_string(pid) + "/schedstat";
+    FILE* file = std::fopen(path.c_str(), "r");
+    unsigned long long ns = 0;
+    if (file == nullptr || std::fscanf(file, "%llu", &ns) != 1) Fail("no schedstat");
+    std::fclose(file);
+    return static_cast<double>(ns) / 1e6;
+}
+
+// Until `pid` has run less than a millisecond in 20 ms: GTK lays out a long text in the background
+// after the window is shown, and a key typed meanwhile would wait for that.
+void WaitIdle(pid_t pid) {
+    for (double before = CpuTime(pid);;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const double after = CpuTime(pid);
+        if (after - before < 1) return;
+        before = after;
+    }
+}
+
+void Key(KeySym symbol, bool down) {
+    XTestFakeKeyEvent(g_display, XKeysymToKeycode(g_display, symbol), down, CurrentTime);
+    XSync(g_display, False);
+}
+
+// The title a program shows for a text of `length` bytes, as it counts them.
+std::string Counted(int length) {
+    return std::to_string(length <= 80 ? 80 - length : length - 80) + (length <= 80 ? " 바이트 남음" : " 바이트 초과");
+}
+
+// One line of the message: stored by PROGRAM as 20 bytes and counted as 18; 25 in UTF-8 for BASELINE.
+constexpr char kLine949[] = "\xb0\xa1\xb3\xaa\xb4\xd9\xb6\xf3\xb8\xb6\xb9\xd9\xbb\xe7 ok\r\r\n";
+constexpr char kLineUtf8[] = "가나다라마바사 ok\n";
+
+// msg.dat and msg.txt in `dir`, each holding `lines` lines; none when 0.
+void WriteMessage(const std::string& dir, int lines) {
+    for (const auto& [name, line] : {std::pair{"/msg.dat", kLine949}, std::pair{"/msg.txt", kLineUtf8}}) {
+        const std::string path = dir + name;
+        std::remove(path.c_str());
+        if (lines == 0) continue;
+        std::string text;
+        for (int i = 0; i < lines; ++i) text += line;
+        FILE* file = std::fopen(path.c_str(), "wb");
+        if (file == nullptr || std::fwrite(text.data(), 1, text.size(), file) != text.size()) Fail("cannot write");
+        std::fclose(file);
+    }
+}
+
+struct Program {
+    const char* path;
+    int lineBytes;  // what it counts for a line of the message, and for a key
+    int keyBytes;
     std::vector<double> startup, keystroke;
 };
 
-// `bytes` is what the program counts for each key.
-void Run(const char* program, const char* dir, int keys, int bytes, Times& times) {
+void Run(Program& program, const char* dir, int lines, int keys) {
+    WriteMessage(dir, lines);
     const Window root = DefaultRootWindow(g_display);
     XSelectInput(g_display, root, SubstructureNotifyMask);
     XSync(g_display, True);
@@ -80,30 +137,38 @@ void Run(const char* program, const char* dir, int keys, int bytes, Times& times
     if (pid == 0) {
         // GTK's complaints about the missing session bus would bury the figures.
         dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
-        if (chdir(dir) == 0) execl(program, program, static_cast<char*>(nullptr));
+        if (chdir(dir) == 0) execl(program.path, program.path, static_cast<char*>(nullptr));
         _exit(127);
     }
     const Window window = WaitFor(MapNotify, 0).xmap.window;
-    times.startup.push_back(Now() - start);
     XSelectInput(g_display, window, PropertyChangeMask);
+    int length = lines * program.lineBytes;
+    if (lines > 0)  // an empty message leaves the first title as it is
+        while (Title(window) != Counted(length)) WaitFor(PropertyNotify, window, g_netWmName);
+    program.startup.push_back(Now() - start);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    WaitIdle(pid);
     XSetInputFocus(g_display, window, RevertToPointerRoot, CurrentTime);
     XSync(g_display, True);
     // The input method's context for the window is made once it has the focus.
-    if (bytes > 1) std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    if (program.keyBytes > 1) std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    Key(XK_Control_L, true);
+    Key(XK_End, true);
+    Key(XK_End, false);
+    Key(XK_Control_L, false);
     const KeyCode a = XKeysymToKeycode(g_display, 'a');
     for (int key = 0; key < keys; ++key) {
+        WaitIdle(pid);
         const double pressed = Now();
         XTestFakeKeyEvent(g_display, a, True, CurrentTime);
         XFlush(g_display);
         // A key that ends a composition may change the title more than once.
-        const std::string counted = std::to_string(80 - (key + 1) * bytes) + " 바이트 남음";
+        length += program.keyBytes;
         do WaitFor(PropertyNotify, window, g_netWmName);
-        while (Title(window) != counted);
-        times.keystroke.push_back(Now() - pressed);
+        while (Title(window) != Counted(length));
+        program.keystroke.push_back(Now() - pressed);
         XTestFakeKeyEvent(g_display, a, False, CurrentTime);
         XSync(g_display, False);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
@@ -123,24 +188,31 @@ void Report(const char* what, const std::vector<double>& program, const std::vec
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6 && !(argc == 7 && std::string(argv[6]) == "hangul"))
-        Fail("usage: gtk_probe RUNS KEYS DIR PROGRAM BASELINE [hangul]");
+    const bool hangul = argc > 6 && std::string(argv[6]) == "hangul";
+    if (argc < 6) Fail("usage: gtk_probe RUNS KEYS DIR PROGRAM BASELINE [hangul] [SIZE...]");
     const int runs = std::atoi(argv[1]);
     const int keys = std::atoi(argv[2]);
-    const int bytes[] = {argc == 7 ? 2 : 1, argc == 7 ? 3 : 1};  // program, baseline
+    std::vector<int> sizes;
+    for (int i = 6 + hangul; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes.push_back(0);
     g_display = XOpenDisplay(nullptr);
     if (g_display == nullptr) Fail("no X display");
     g_netWmName = XInternAtom(g_display, "_NET_WM_NAME", False);
-    Times program, baseline, warmUp;
-    Run(argv[4], argv[3], keys, bytes[0], warmUp);  // one uncounted run of each fills the page cache
-    Run(argv[5], argv[3], keys, bytes[1], warmUp);
-    // Program, baseline, baseline, program, ...: neither always runs first.
-    for (int run = 0; run < runs; ++run) {
-        const bool programFirst = run % 2 == 0;
-        Run(argv[programFirst ? 4 : 5], argv[3], keys, bytes[programFirst ? 0 : 1], programFirst ? program : baseline);
-        Run(argv[programFirst ? 5 : 4], argv[3], keys, bytes[programFirst ? 1 : 0], programFirst ? baseline : program);
-    }
     std::printf("%d runs of each, %d keys a run\n", runs, keys);
-    Report("start-up", program.startup, baseline.startup);
-    Report("keystroke", program.keystroke, baseline.keystroke);
+    for (const int size : sizes) {
+        const int lines = size / static_cast<int>(sizeof kLine949 - 1);
+        Program program{argv[4], 18, hangul ? 2 : 1, {}, {}}, baseline{argv[5], 25, hangul ? 3 : 1, {}, {}};
+        // One uncounted run of each fills the page cache.
+        for (Program warmUp : {program, baseline}) Run(warmUp, argv[3], lines, keys);
+        // Program, baseline, baseline, program, ...: neither always runs first.
+        for (int run = 0; run < runs; ++run) {
+            Run(run % 2 == 0 ? program : baseline, argv[3], lines, keys);
+            Run(run % 2 == 0 ? baseline : program, argv[3], lines, keys);
+        }
+        std::printf("msg.dat of %d bytes (%d lines)\n", lines * static_cast<int>(sizeof kLine949 - 1), lines);
+        Report("start-up", program.startup, baseline.startup);
+        Report("keystroke", program.keystroke, baseline.keystroke);
+        std::fflush(stdout);
+    }
+    WriteMessage(argv[3], 0);
 }

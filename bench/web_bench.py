@@ -5,14 +5,19 @@
 
 ready: from the start of navigation to the title set for the restored draft, RUNS loads of each page,
 alternating. keystroke: from a key's keydown to the title changed, KEYS keys typed into each page after
-one load. Both are read in the page's own clock by a script the bench adds to every document before
-the page's own (a MutationObserver on the title), so neither page carries anything for the bench.
-Prints medians, the ratios page/bare, and the gzip-compressed size of every file of the page: those a
-visit loads, and the PNG icons, which a browser fetches only to install it.
+one load. Then with a message of 2 KB, 100 KB and 1 MiB of short Hangul lines, RUNS // 3 runs of each
+page, alternating: open, from the file chosen with the page's button (msg.dat as the programs store it,
+for the bare page the same text in UTF-8) to the title counting it, and KEYS // 4 keystrokes at the end
+of the text (Ctrl+End first), each once the page is quiet. All are read in the page's own clock by a
+script the bench adds to every document before the page's own (MutationObservers on the title), so
+neither page carries anything for the bench. Prints medians, the ratios page/bare, and the
+gzip-compressed size of every file of the page: those a visit loads, and the PNG icons, which a
+browser fetches only to install it.
 """
 import gzip
 import statistics
 import sys
+import tempfile
 from pathlib import Path
 
 from selenium import webdriver
@@ -26,7 +31,17 @@ new MutationObserver(() => {
 }).observe(document, { subtree: true, childList: true, characterData: true });
 window.__keys = [];
 document.addEventListener('keydown', (event) => window.__keys.push(event.timeStamp), true);
+document.addEventListener('change', () => (window.__opened = performance.now()), true);
 """
+LINE = "가나다라마바사 ok\n"  # 20 bytes in msg.dat, where each line break is CR CR LF
+SIZES = 2048, 102400, 1048576
+# Resolves once the page has drawn a frame and run every task queued before it, three times over.
+QUIET = "const done = arguments[0]; const step = (n) => n ? requestAnimationFrame(() => setTimeout(() => step(n - 1))) : done(); step(3)"
+
+
+def report(label, samples):
+    page, bare = statistics.median(samples["page"]), statistics.median(samples["bare"])
+    print(f"{label:9}  page {page:7.2f} ms  bare {bare:7.2f} ms  page/bare {page / bare:.2f}x")
 
 
 def main(site, runs=30, keys=20):
@@ -46,6 +61,11 @@ def main(site, runs=30, keys=20):
         browser.execute_script("localStorage.setItem('quillet.msg.dat', arguments[0]);"
                                "localStorage.setItem('quillet.draft', arguments[1])", stored, DRAFT)
 
+        def press(key, **fields):  # a key pressed and released, typing `text` if given
+            for kind in ("rawKeyDown" if "text" not in fields else "keyDown"), "keyUp":
+                fields = fields if kind != "keyUp" else {name: value for name, value in fields.items() if name != "text"}
+                browser.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": kind, "key": key, **fields})
+
         def titled(count):
             while len(titles := browser.execute_script("return window.__titles")) < count:
                 pass
@@ -62,14 +82,41 @@ def main(site, runs=30, keys=20):
             titled(1)
             samples = []
             for i in range(keys):
-                for kind in "keyDown", "keyUp":
-                    browser.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": kind, "text": "a", "key": "a"} if kind == "keyDown" else {"type": kind, "key": "a"})
+                press("a", text="a")
                 titles = titled(i + 2)
                 samples.append(titles[i + 1][0] - browser.execute_script("return window.__keys")[i])
             typed[name] = samples
         for label, samples in ("ready", {name: times[1:] for name, times in ready.items()}), ("keystroke", typed):
-            page, bare = statistics.median(samples["page"]), statistics.median(samples["bare"])
-            print(f"{label:9}  page {page:7.2f} ms  bare {bare:7.2f} ms  page/bare {page / bare:.2f}x")
+            report(label, samples)
+        folder = Path(tempfile.mkdtemp())
+        for size in SIZES:
+            lines = size // len(LINE.encode("cp949").replace(b"\n", b"\r\r\n"))
+            files = {"page": folder / "msg.dat", "bare": folder / "msg.txt"}
+            files["page"].write_bytes((LINE * lines).encode("cp949").replace(b"\n", b"\r\r\n"))
+            files["bare"].write_text(LINE * lines, encoding="utf-8")
+            opened, typed = {name: [] for name in pages}, {name: [] for name in pages}
+            for run in range(max(1, runs // 3)):
+                for name in pages if run % 2 == 0 else reversed(pages):
+                    # No draft: the file is what is shown. Cleared from the bare page, since the page keeps its
+                    # own draft again as it is left.
+                    browser.get(pages["bare"])
+                    browser.execute_script("localStorage.clear()")
+                    browser.get(pages[name])
+                    titled(1)
+                    browser.execute_async_script(QUIET)
+                    browser.find_element("id", "open").send_keys(str(files[name]))
+                    opened[name].append(titled(2)[1][0] - browser.execute_script("return window.__opened"))
+                    browser.execute_async_script(QUIET)
+                    press("End", code="End", windowsVirtualKeyCode=35, modifiers=2)  # Ctrl+End
+                    for i in range(max(1, keys // 4)):
+                        browser.execute_async_script(QUIET)
+                        press("a", text="a")
+                        typed[name].append(titled(i + 3)[i + 2][0] - browser.execute_script("return window.__keys").pop())
+            print(f"msg.dat of {len(files['page'].read_bytes())} bytes ({lines} lines)")
+            report("open", opened)
+            report("keystroke", typed)
+        browser.get(pages["bare"])
+        browser.execute_script("localStorage.clear()")
     finally:
         browser.quit()
     # What a visit loads, and the bitmaps a browser fetches only to install the page.

@@ -27,8 +27,6 @@ public:
     const CString& GetBytes() const { return m_bytes; }
 
 private:
-    int ReadChar();  // the next byte after text-mode translation, or -1
-
     CString m_bytes;
     std::size_t m_next = 0;
     bool m_atEnd = false;

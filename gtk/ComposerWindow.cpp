@@ -1,5 +1,6 @@
 #include "gtk/ComposerWindow.h"
 
+#include <gdkmm/contentprovider.h>
 #include <gdkmm/texture.h>
 #include <gdkmm/toplevel.h>
 #include <glibmm/convert.h>
@@ -9,8 +10,12 @@
 #include <gtkmm/eventcontrollerlegacy.h>
 #include <gtkmm/messagedialog.h>
 
-#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "rules/LengthStatus.h"
 #include "rules/MessageStore.h"
@@ -20,33 +25,116 @@ namespace {
 
 constexpr char kIcon[] = "/org/quillet/Quillet/icons/48x48/apps/org.quillet.Quillet.png";
 
-// Code page 949 bytes from UTF-8 text; a character the code page lacks becomes "?".
-CString ToCp949(const Glib::ustring& text) {
-    const std::string bytes = Glib::convert_with_fallback(text, "CP949", "UTF-8", "?");
-    return CString(bytes.data(), static_cast<int>(bytes.size()));
-}
+// Code page 949 as the C library's converter has it, in two tables made once from every two-byte
+// sequence: the update step converts the whole message at every change, and the converter itself
+// takes some 3 ns a byte each way, more than GTK's own work on a keystroke in a long text.
+class CodePage {
+public:
+    static const CodePage& Get() {
+        static const CodePage page;
+        return page;
+    }
 
-// UTF-8 text from code page 949 bytes; each byte that starts no character of the code page (a
-// msg.dat written elsewhere may hold them) becomes "?".
-Glib::ustring FromCp949(const CString& bytes) {
-    Glib::IConv iconv("UTF-8", "CP949");
-    char* in = const_cast<char*>(static_cast<const char*>(bytes));
-    gsize inLeft = static_cast<gsize>(bytes.GetLength());
-    std::string text;
-    char buffer[4096];
-    while (inLeft > 0) {
-        char* out = buffer;
-        gsize outLeft = sizeof buffer;
-        const bool stuck = iconv.iconv(&in, &inLeft, &out, &outLeft) == static_cast<std::size_t>(-1) && errno != E2BIG;
-        text.append(buffer, static_cast<std::size_t>(out - buffer));
-        if (stuck) {
-            text += '?';
-            ++in;
-            --inLeft;
+    // A character the code page lacks becomes "?". The text is valid UTF-8, as GTK hands it over.
+    CString FromUtf8(std::string_view text) const {
+        CString bytes;
+        char* const start = bytes.GetBuffer(static_cast<int>(text.size()));  // never longer than UTF-8
+        char* out = start;
+        const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+        for (const auto* end = in + text.size(); in < end;) {
+            // Decoded here rather than by GLib: a call per character would take most of the time.
+            std::size_t character = *in;
+            if (character < 0x80) {
+                *out++ = static_cast<char>(*in++);
+                continue;
+            }
+            if (character < 0xe0) {
+                character = (character & 0x1f) << 6 | (in[1] & 0x3f);
+                in += 2;
+            } else if (character < 0xf0) {
+                character = (character & 0x0f) << 12 | (in[1] & 0x3f) << 6 | (in[2] & 0x3f);
+                in += 3;
+            } else {
+                character = m_encoded.size();  // beyond the Basic Multilingual Plane, and the code page
+                in += 4;
+            }
+            const std::uint16_t pair = character < m_encoded.size() ? m_encoded[character] : 0;
+            if (pair == 0) {
+                *out++ = '?';
+            } else {
+                *out++ = static_cast<char>(pair >> 8);
+                *out++ = static_cast<char>(pair & 0xff);
+            }
+        }
+        bytes.ReleaseBuffer(static_cast<int>(out - start));
+        return bytes;
+    }
+
+    // Each byte that starts no character of the code page (a msg.dat written elsewhere may hold them)
+    // becomes "?".
+    Glib::ustring ToUtf8(const CString& bytes) const {
+        std::string text(static_cast<std::size_t>(bytes.GetLength()) * 3 / 2 + 1, '\0');  // 2 bytes become 3 at most
+        char* out = text.data();
+        const auto* in = reinterpret_cast<const unsigned char*>(static_cast<const char*>(bytes));
+        for (const auto* end = in + bytes.GetLength(); in < end;) {
+            const unsigned character = *in < 0x80 || in + 1 == end ? 0 : Decoded(in[0], in[1]);
+            if (character == 0) {
+                *out++ = *in < 0x80 ? static_cast<char>(*in) : '?';
+                ++in;
+                continue;
+            }
+            if (character < 0x800) {
+                *out++ = static_cast<char>(0xc0 | character >> 6);
+            } else {
+                *out++ = static_cast<char>(0xe0 | character >> 12);
+                *out++ = static_cast<char>(0x80 | (character >> 6 & 0x3f));
+            }
+            *out++ = static_cast<char>(0x80 | (character & 0x3f));
+            in += 2;
+        }
+        text.resize(static_cast<std::size_t>(out - text.data()));
+        return Glib::ustring(std::move(text));
+    }
+
+private:
+    static constexpr int kTrails = 0xff - 0x41;  // a trail byte is 0x41 to 0xfe, a lead byte 0x81 to 0xfe
+
+    CodePage() : m_decoded(kTrails * (0xff - 0x81)), m_encoded(0x10000) {
+        Glib::IConv iconv("WCHAR_T", "CP949");  // UCS-4: no step beyond the code page's own
+        for (int lead = 0x81; lead < 0xff; ++lead) {
+            for (int trail = 0x41; trail < 0xff; ++trail) {
+                char pair[] = {static_cast<char>(lead), static_cast<char>(trail)};
+                wchar_t character = 0;
+                char* in = pair;
+                char* out = reinterpret_cast<char*>(&character);
+                gsize inLeft = sizeof pair, outLeft = sizeof character;
+                // Some sequences give no character at all without an error.
+                if (iconv.iconv(&in, &inLeft, &out, &outLeft) != 0 || outLeft != 0) {
+                    iconv.reset();
+                    continue;
+                }
+                if (static_cast<std::size_t>(character) >= m_encoded.size()) continue;
+                const auto unit = static_cast<std::uint16_t>(character);
+                m_decoded[(lead - 0x81) * kTrails + trail - 0x41] = unit;
+                // Where two sequences give one character, the first is its encoding, as the converter has it.
+                if (m_encoded[unit] == 0) m_encoded[unit] = static_cast<std::uint16_t>(lead << 8 | trail);
+            }
         }
     }
-    return text;
-}
+
+    unsigned Decoded(unsigned char lead, unsigned char trail) const {
+        return lead > 0x80 && lead < 0xff && trail >= 0x41 && trail < 0xff
+                   ? m_decoded[(lead - 0x81) * kTrails + trail - 0x41]
+                   : 0;
+    }
+
+    std::vector<std::uint16_t> m_decoded;  // by lead and trail byte: the character, or 0
+    std::vector<std::uint16_t> m_encoded;  // by character of the Basic Multilingual Plane: lead << 8 | trail, or 0
+};
+
+CString ToCp949(std::string_view text) { return CodePage::Get().FromUtf8(text); }
+
+Glib::ustring FromCp949(const CString& bytes) { return CodePage::Get().ToUtf8(bytes); }
 
 // The buttons of each question but OK, in order, with the reply each gives.
 constexpr struct {
@@ -59,14 +147,12 @@ constexpr struct {
                 {Buttons::kYesNoCancel, kNoButton, Reply::kNo},
                 {Buttons::kYesNoCancel, kCancelButton, Reply::kCancel}};
 
-CString Bytes(const Glib::ustring& text) { return CString(text.data(), static_cast<int>(text.bytes())); }
-
 // What the view keeps of inserted text: each line break a single LF, as the view makes a typed one,
 // and only characters code page 949 can represent, so that what is shown is what is counted.
 Glib::ustring Shown(const Glib::ustring& text) {
-    CString breaks = Bytes(text);
-    breaks.Replace("\r\n", "\n");
-    return FromCp949(ToCp949(static_cast<const char*>(breaks)));
+    CString bytes = ToCp949(text.raw());
+    bytes.Replace("\r\n", "\n");  // no trail byte is below 0x41: no character is split
+    return FromCp949(bytes);
 }
 
 }  // namespace
@@ -83,7 +169,6 @@ ComposerWindow::ComposerWindow() {
     set_child(m_scrolled);
 
     const auto buffer = m_textView.get_buffer();
-    buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInsert), false);
     std::optional<CString> message;
     AtStart atStart = AtStart::kUnreadable;
     try {
@@ -92,7 +177,14 @@ ComposerWindow::ComposerWindow() {
         Ask(FileError(error.GetFileName(), error.GetErrorMessage()), [](Reply) {});
     }
     m_conversation = CloseConversation(atStart);
-    if (message) buffer->set_text(FromCp949(*message));
+    if (message) {
+        // What OnInsert would keep of it, without converting it twice more: decoded text holds only
+        // characters of the code page.
+        CString breaks = *message;
+        breaks.Replace("\r\n", "\n");
+        buffer->set_text(FromCp949(breaks));
+    }
+    buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInsert), false);
     buffer->signal_changed().connect(sigc::mem_fun(*this, &ComposerWindow::OnChanged));
     // gtkmm does not wrap the view's preedit signal, hence GObject's own connection.
     g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&ComposerWindow::OnPreeditChanged), this);
@@ -123,7 +215,8 @@ ComposerWindow::~ComposerWindow() = default;
 
 void ComposerWindow::OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int) {
     const Glib::ustring shown = Shown(text);
-    if (shown == text) return;
+    // Bytes compared: ustring's own comparison collates, normalising Hangul in quadratic time.
+    if (shown.raw() == text.raw()) return;
     const auto buffer = m_textView.get_buffer();
     // Stopped before the text goes in, so no change is ever seen with the original text. The
     // caller's position must end up after the inserted text, as if its own insertion had been made.
@@ -146,24 +239,49 @@ void ComposerWindow::CommitPreedit() {
     // Reset, IBus' Hangul engine drops its composition rather than commit it: the syllable is put
     // in here instead, where the view shows it.
     const Glib::ustring syllable = std::exchange(m_preedit, {});
+    const auto buffer = m_textView.get_buffer();
+    const int length = buffer->get_char_count();
     m_textView.reset_im_context();
-    m_textView.get_buffer()->insert_at_cursor(syllable);
+    // In its synchronous mode (IBUS_ENABLE_SYNC_MODE=1) IBus commits the syllable within the reset, as
+    // other input methods may: then it is in already.
+    if (buffer->get_char_count() == length) buffer->insert_at_cursor(syllable);
 }
 
 void ComposerWindow::OnChanged() {
     m_preeditUpdate.disconnect();
-    const CString text = NormaliseMessage(MessageText(m_preedit));
-    get_clipboard()->set_text(FromCp949(text));
-    set_title(FromCp949(ComputeLengthStatus(text)));
+    const auto text = ViewText(m_preedit);
+    gsize size = 0;
+    CString bytes = ToCp949({static_cast<const char*>(text->get_data(size)), size});
+    const int converted = bytes.GetLength();
+    const CString message = NormaliseMessage(std::move(bytes));
+    // The view holds only characters of the code page (OnInsert sees to it): unless a CR went, or
+    // the syllable being composed is outside the code page, the message in UTF-8 is the text itself,
+    // and converting it back would cost as much again as the rest of the update. The clipboard
+    // offers it as set_text would, without copying it.
+    if (message.GetLength() == converted && Shown(m_preedit).raw() == m_preedit.raw())
+        get_clipboard()->set_content(Gdk::ContentProvider::create("text/plain;charset=utf-8", text));
+    else
+        get_clipboard()->set_text(FromCp949(message));
+    set_title(FromCp949(ComputeLengthStatus(message)));
 }
 
-CString ComposerWindow::MessageText(const Glib::ustring& preedit) const {
+Glib::RefPtr<Glib::Bytes> ComposerWindow::ViewText(const Glib::ustring& preedit) {
     const auto buffer = m_textView.get_buffer();
-    const auto cursor = buffer->get_iter_at_offset(buffer->property_cursor_position());
-    CString text = Bytes(buffer->get_text(buffer->begin(), cursor, true) + preedit +
-                         buffer->get_text(cursor, buffer->end(), true));
-    text.Replace("\n", "\r\n");
-    return ToCp949(static_cast<const char*>(text));
+    GtkTextIter begin, end;
+    gtk_text_buffer_get_bounds(buffer->gobj(), &begin, &end);
+    // GTK's own string, taken over: gtkmm's get_text would copy it once more.
+    char* text = gtk_text_buffer_get_text(buffer->gobj(), &begin, &end, true);
+    std::size_t length = std::strlen(text);
+    if (!preedit.empty()) {
+        const std::size_t cursor = g_utf8_offset_to_pointer(text, buffer->property_cursor_position()) - text;
+        char* whole = static_cast<char*>(g_malloc(length + preedit.bytes() + 1));
+        std::memcpy(whole, text, cursor);
+        std::memcpy(whole + cursor, preedit.data(), preedit.bytes());
+        std::memcpy(whole + cursor + preedit.bytes(), text + cursor, length - cursor + 1);
+        g_free(std::exchange(text, whole));
+        length += preedit.bytes();
+    }
+    return Glib::wrap(g_bytes_new_take(text, length));
 }
 
 bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {
@@ -209,7 +327,13 @@ void ComposerWindow::Follow(const CloseStep& step) {
 CloseStep ComposerWindow::Save() {
     CommitPreedit();
     try {
-        const std::optional<CFileException> refused = SaveMessageFile([this] { return MessageText({}); });
+        const std::optional<CFileException> refused = SaveMessageFile([this] {
+            gsize size = 0;
+            const auto view = ViewText({});
+            CString text = ToCp949({static_cast<const char*>(view->get_data(size)), size});
+            text.Replace("\n", "\r\n");  // each line break as the Windows editor holds it
+            return text;
+        });
         return refused ? m_conversation.CannotOpen(refused->GetErrorMessage()) : m_conversation.Saved();
     } catch (const CFileException& error) {
         return m_conversation.CannotWrite(error.GetErrorMessage());

@@ -58,9 +58,8 @@ private:
     // gets the button pressed, or Reply::kDismissed for Esc.
     void Ask(const Question& question, std::function<void(Reply)> onAnswer);
 
-    // The view's text as the Windows editor holds it, with `preedit` at the cursor: code page 949,
-    // each line break CR LF.
-    CString MessageText(const Glib::ustring& preedit) const;
+    // The view's text with `preedit` at the cursor, in UTF-8.
+    Glib::RefPtr<Glib::Bytes> ViewText(const Glib::ustring& preedit);
 
     Gtk::ScrolledWindow m_scrolled;
     Gtk::TextView m_textView;
