@@ -2,10 +2,6 @@
 
 #include <mbctype.h>
 
-#include <cstdlib>
-#include <exception>
-#include <new>
-
 #include "core/FileException.h"
 #include "rules/Texts.h"
 
@@ -82,34 +78,6 @@ void AfxReportFileException(HWND owner, const CFileException& error) {
 }
 
 void AfxReportUnexpectedException(HWND owner) { Report(owner, kUnexpectedError); }
-
-// What the C++ runtime's defaults would add to the program: a terminate handler that prints the
-// escaping exception's type name to a console this program does not have, with a 46 KB name
-// demangler to do it; and throw helpers for the standard containers whose exception classes hold
-// reference-counted strings, which bring in two whole instantiations of std::string, some 85 KB
-// (in the 32-bit program the linker keeps every function whose unwind entry it keeps). The
-// definitions here take their places. The program catches no standard exception by type: every
-// one ends in the same report where the window procedure catches it. Should the link report one
-// of these helpers defined twice, the code has come to use another of the runtime's throw
-// helpers: define that one here as well.
-void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
-
-namespace {
-class LibraryError : public std::exception {
-public:
-    // The runtime passes string literals only.
-    explicit LibraryError(const char* what) : m_what(what) {}
-    const char* what() const noexcept override { return m_what; }
-
-private:
-    const char* m_what;
-};
-}  // namespace
-
-void std::__throw_bad_alloc() { throw std::bad_alloc(); }
-void std::__throw_length_error(const char* what) { throw LibraryError(what); }
-void std::__throw_logic_error(const char* what) { throw LibraryError(what); }
-void std::__throw_out_of_range_fmt(const char* format, ...) { throw LibraryError(format); }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     return AfxWinMain(instance, nullptr, commandLine, showCommand);
