@@ -32,6 +32,7 @@ private:
 }  // namespace
 
 void std::__throw_bad_alloc() { throw std::bad_alloc(); }
+void std::__throw_bad_array_new_length() { throw std::bad_array_new_length(); }
 void std::__throw_length_error(const char* what) { throw LibraryError(what); }
 void std::__throw_logic_error(const char* what) { throw LibraryError(what); }
 void std::__throw_out_of_range_fmt(const char* format, ...) { throw LibraryError(format); }
