@@ -3,12 +3,14 @@
 #
 # The cases are written once for every front end: a backend starts the program and reads its
 # caption, editor, clipboard and message box; keys go through X11 for all of them. The Windows
-# program runs under Wine and is read by driver.exe, which sees it as Windows does: raw code page
-# 949 bytes. The native composer (--gtk) is read through X11 alone, in UTF-8, and gets Hangul as a
+# program runs under Wine, in the Korean locale unless --locale names another (whose ANSI code page
+# Wine then takes), and is read by driver.exe, which sees it as Windows does: its windows' Unicode
+# text, and the clipboard's formats as another program reads them. The native composer (--gtk) is
+# read through X11 alone, and gets Hangul as a
 # Korean user types it: through IBus and its Hangul engine, on a D-Bus session bus of its own
 # (dbus-run-session), which --gtk starts by itself.
 #
-#   e2e.py --exe Quillet.exe --driver driver.exe --work DIR [--cases NAME,TAG,...] [--wine CMD]
+#   e2e.py --exe Quillet.exe --driver driver.exe --work DIR [--cases NAME,TAG,...] [--wine CMD] [--locale L]
 #   e2e.py --gtk --exe quillet-gtk --work DIR [--cases NAME,TAG,...]
 #   e2e.py --web {file,http} --exe index.html --work DIR [--cases NAME,TAG,...]
 #
@@ -59,13 +61,17 @@ def dubeolsik(syllable):
     return INITIALS[index // 588] + MEDIALS[index // 28 % 21] + FINALS[index % 28]
 
 
+def cp949(text):  # as Windows' table has it, which gives the bytes 80 and FF characters of their own
+    return b"".join({"\x80": b"\x80", "\uf8f7": b"\xff"}.get(c) or c.encode("cp949", "replace") for c in text)
+
+
 def status(message):  # the caption for a message with LF line breaks
-    left = 80 - len(message.encode("cp949"))
+    left = 80 - len(cp949(message))
     return TEXTS["kRemainingTemplate" if left >= 0 else "kOverTemplate"].replace("%d", str(abs(left)))
 
 
 def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR CR LF
-    return message.encode("cp949").replace(b"\n", b"\r\r\n")
+    return cp949(message).replace(b"\n", b"\r\r\n")
 
 
 def expect(actual, expected, what):
@@ -96,12 +102,15 @@ x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
 # A program reads the X keyboard map when it starts and again whenever the map changes. For a
 # character missing from the map, xdotool binds a spare keycode just before pressing it and restores
 # the map right after: a program that reads the key before it has taken in the new map (Wine under
-# emulation is slow to) sees a key that means nothing. So every character beyond ASCII in the text of
-# the cases' code gets a keycode of its own before any program starts, and the map stays as it is.
+# emulation is slow to) sees a key that means nothing. So every character beyond ASCII that the cases
+# type gets a keycode of its own before any program starts, and the map stays as it is. Only those:
+# Wine gives such keys virtual key codes from a small pool (eight here), past which a key types nothing.
 class Keyboard:
     def __init__(self, cases):
-        self.characters = {c for case in cases for node in ast.walk(ast.parse(inspect.getsource(case)))
-                           if isinstance(getattr(node, "value", None), str) for c in node.value if c > "\x7f"}
+        self.characters = {c for case in cases for call in ast.walk(ast.parse(inspect.getsource(case)))
+                           if isinstance(call, ast.Call) and getattr(call.func, "attr", None) == "type"
+                           for node in ast.walk(call) if isinstance(getattr(node, "value", None), str)
+                           for c in node.value if c > "\x7f"}
         # Held open until the harness ends: an X server whose last client leaves resets its map.
         self.display = ctypes.c_void_p(x11.XOpenDisplay(None))
         low, high, width = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()
@@ -117,10 +126,11 @@ class Keyboard:
 
 
 # One run of a program in a fresh directory, typed into through X11. A front end adds how to start
-# and read it; `encoding` and `line_break` say how its caption, clipboard and editor hold text.
+# and read it, as UTF-8; `line_break` says how its editor holds a line break. `lacking` is how it
+# holds what code page 949 lacks: the bytes 80 and FF loaded, and an emoji typed or pasted.
 class Composer:
-    encoding = "utf-8"
     line_break = "\n"
+    lacking = "?", "?", "?"
 
     def __init__(self, options, name):
         self.options = options
@@ -137,8 +147,9 @@ class Composer:
                 self.process.wait(timeout=10)
             self.process.kill()
 
-    def enc(self, text):
-        return text.encode(self.encoding)
+    @staticmethod
+    def enc(text):
+        return text.encode()
 
     def shown(self, message):  # the editor's text for a message with LF line breaks
         return self.enc(message.replace("\n", self.line_break))
@@ -189,15 +200,17 @@ class Composer:
         return self.process.poll() is None
 
 
-# Quillet.exe under Wine, read from inside Wine by driver.exe: a word, then bytes as hex.
+# Quillet.exe under Wine, read from inside Wine by driver.exe: a word, then bytes as hex. Windows'
+# own table gives the bytes 80 and FF characters of their own, and an emoji's two UTF-16 halves
+# are a "?" each.
 class WineComposer(Composer):
-    encoding = "cp949"
     line_break = "\r\n"
+    lacking = "\x80", "\uf8f7", "??"
 
     @staticmethod
     def prepare(options):
         os.environ.update(WINEPREFIX=str(options.work / "wineprefix"), WINEDEBUG="-all",
-                          WINEDLLOVERRIDES="mscoree,mshtml=", LANG="ko_KR.UTF-8", LC_ALL="ko_KR.UTF-8")
+                          WINEDLLOVERRIDES="mscoree,mshtml=", LANG=options.locale, LC_ALL=options.locale)
         # Wine's own background processes inherit our output: let them keep nothing open.
         quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run([*options.wine[:-1], options.wine[-1] + "server", "-p", "60"], **quiet)  # may run already
@@ -248,10 +261,14 @@ class WineComposer(Composer):
     def text(self):
         return self.driver("text")[1]
 
-    def clipboard(self):  # CF_TEXT as another program reads it: the block holds the text and a zero
+    def clipboard(self):
+        # As another program reads it: CF_UNICODETEXT, with CF_LOCALE Korean, and CF_TEXT, the same
+        # text in code page 949. Each block holds its text and a zero.
         size, text = self.driver("clipboard")
-        expect(int(size), len(text) + 1, f"size of the clipboard block holding {text!r}")
-        return text
+        sizes, unicode = self.driver("unicode-clipboard")
+        expect((int(size), sizes, text), (len(text) + 1, f"{len(unicode.decode().encode('utf-16-le')) + 2}/412",
+                                          cp949(unicode.decode())), f"CF_TEXT and CF_LOCALE beside {unicode!r}")
+        return unicode
 
     def set_clipboard(self, text):
         self.driver("set-clipboard", self.enc(text).hex())
@@ -648,21 +665,25 @@ def message_files_of_the_windows_program(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored(line + "\n")), "exit status and msg.dat")
 
 
-@case("gtk", "web")
+@case("win32", "web")
 def characters_outside_code_page_949(c):
     # Bytes that start no character of the code page load as "?", and an emoji typed or pasted
-    # becomes "?" too: the view holds what is counted, copied and saved.
-    c.msg_dat.write_bytes(b"a\x80b\xff")
+    # becomes "?" too (see `lacking`): the view holds what is counted, copied and saved. · and 똠
+    # are in the code page.
+    x80, xff, emoji = c.lacking
+    c.msg_dat.write_bytes(b"a\x80b\xff" + "·똠".encode("cp949"))
     c.start()
-    c.wait_caption(status("a?b?"))
+    loaded = f"a{x80}b{xff}·똠"
+    c.wait_caption(status(loaded))
     c.key("ctrl+End")
-    c.type("😀")
+    c.type("한글😀")
     c.set_clipboard("x🙂y")
     c.key("ctrl+v")
-    c.wait_caption(status("a?b??x?y"))
-    expect((c.text(), c.clipboard()), (b"a?b??x?y", b"a?b??x?y"), "view and clipboard")
+    message = f"{loaded}한글{emoji}x{emoji}y"
+    c.wait_caption(status(message))
+    expect((c.text(), c.clipboard(), c.x11_clipboard()), (c.enc(message),) * 3, "view and clipboard")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"a?b??x?y"), "exit status and msg.dat")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
 
 
 def compose(c, steps):
@@ -762,6 +783,7 @@ def main():
     for option in "--exe", "--driver", "--work":
         parser.add_argument(option, type=lambda path: Path(path).resolve(), required=option != "--driver")
     parser.add_argument("--wine", default="wine", type=str.split)
+    parser.add_argument("--locale", default="ko_KR.UTF-8")
     parser.add_argument("--gtk", action="store_true")
     parser.add_argument("--web", choices=("file", "http"))
     parser.add_argument("--cases", type=lambda names: set(names.split(",")))
