@@ -220,6 +220,8 @@ class WineComposer(Composer):
         desktop = subprocess.Popen([*options.wine, str(options.driver), "hold-desktop"], stdout=subprocess.PIPE,
                                    stderr=subprocess.DEVNULL)
         expect(desktop.stdout.readline().strip(), b"held", "driver hold-desktop")
+        code_page = subprocess.run([*options.wine, str(options.driver), "code-page"], capture_output=True).stdout
+        print(f"Wine in {options.locale}: ANSI code page {code_page.split()[0].decode()}", flush=True)
 
     @staticmethod
     def finish(options):
