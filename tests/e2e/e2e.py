@@ -790,6 +790,7 @@ def main():
     parser.add_argument("--web", choices=("file", "http"))
     parser.add_argument("--cases", type=lambda names: set(names.split(",")))
     options = parser.parse_args()
+    options.work.mkdir(parents=True, exist_ok=True)
     if options.gtk and "QUILLET_E2E_BUS" not in os.environ:
         # The input method runs on a session bus of its own, never on the desktop's.
         os.execvpe("dbus-run-session", ["dbus-run-session", "--", sys.executable, *sys.argv],
