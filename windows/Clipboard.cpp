@@ -22,6 +22,8 @@ void Put(UINT format, const void* bytes, SIZE_T size) {
 }  // namespace
 
 void CComposerDlg::CopyToClipboard(const CString& text) {
+    // Made first: nothing between opening and closing the clipboard may throw.
+    const std::wstring unicode = FromCp949(text);
     if (!::OpenClipboard(nullptr)) {
         // The editor holds it while it pastes, and tells of the change before it lets go: the
         // change is told again once the paste is done. Another program's contents are kept.
@@ -31,7 +33,6 @@ void CComposerDlg::CopyToClipboard(const CString& text) {
         return;
     }
     ::EmptyClipboard();
-    const std::wstring unicode = FromCp949(text);
     const LCID korean = MAKELCID(MAKELANGID(LANG_KOREAN, SUBLANG_KOREAN), SORT_DEFAULT);
     Put(CF_TEXT, static_cast<const char*>(text), static_cast<SIZE_T>(text.GetLength()) + 1);
     Put(CF_UNICODETEXT, unicode.c_str(), (unicode.size() + 1) * sizeof(wchar_t));
