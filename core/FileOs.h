@@ -14,7 +14,8 @@ namespace fileos {
 using Handle = std::intptr_t;
 inline constexpr Handle kNoHandle = -1;
 
-// Opens for reading, exclusively (no sharing while open). A directory does not open.
+// Opens for reading, exclusively (no sharing while open). A directory does not open, nor a pipe:
+// reading one would wait for its writer.
 long Open(const char* name, Handle& handle);
 // True when `error`, from Open, says that no file of that name exists.
 bool IsNotFound(long error);

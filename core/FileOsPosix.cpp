@@ -11,13 +11,20 @@
 namespace fileos {
 
 long Open(const char* name, Handle& handle) {
-    const int fd = ::open(name, O_RDONLY | O_CLOEXEC);
+    // Not blocking on a named pipe that has no writer: it is refused below, as every pipe.
+    const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return errno;
-    // POSIX opens a directory for reading; Windows does not, and the two must agree.
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+    long error = ::fstat(fd, &info) == 0 ? 0 : errno;
+    // POSIX opens a directory for reading; Windows does not, and the two must agree. A pipe is no
+    // file to read whole: reading it waits for what a writer may never send.
+    if (error == 0 && S_ISDIR(info.st_mode)) error = EISDIR;
+    if (error == 0 && S_ISFIFO(info.st_mode)) error = ESPIPE;
+    // A device reads as it always did, waiting where it waits.
+    if (error == 0 && ::fcntl(fd, F_SETFL, 0) != 0) error = errno;
+    if (error != 0) {
         ::close(fd);
-        return EISDIR;
+        return error;
     }
     handle = fd;
     return 0;

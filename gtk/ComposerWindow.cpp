@@ -134,8 +134,12 @@ void ComposerWindow::CommitPreedit() {
     // Reset, IBus' Hangul engine drops its composition rather than commit it: the syllable is put
     // in here instead, where the view shows it.
     const Glib::ustring syllable = std::exchange(m_preedit, {});
+    const auto buffer = m_textView.get_buffer();
+    const int length = buffer->get_char_count();
     m_textView.reset_im_context();
-    m_textView.get_buffer()->insert_at_cursor(syllable);
+    // In its synchronous mode (IBUS_ENABLE_SYNC_MODE=1) IBus commits the syllable within the reset, as
+    // other input methods may: then it is in already.
+    if (buffer->get_char_count() == length) buffer->insert_at_cursor(syllable);
 }
 
 void ComposerWindow::OnChanged() {

@@ -5,8 +5,17 @@
 const STORE = 'quillet-@VERSION@';
 const FILES = [@FILES@];
 
+// A server with clean addresses answers index.html with a move to its folder, and a response that
+// followed a move may answer no navigation: each file is kept as a response of its own.
+const keep = (store, file) => fetch(file).then((response) => {
+  if (!response.ok) throw new TypeError(`${file}: ${response.status}`);
+  return store.put(file, response.redirected ? new Response(response.body, response) : response);
+});
+
 self.addEventListener('install', (event) => {
-  event.waitUntil(caches.open(STORE).then((store) => store.addAll(FILES)).then(() => self.skipWaiting()));
+  event.waitUntil(caches.open(STORE)
+    .then((store) => Promise.all(FILES.map((file) => keep(store, file))))
+    .then(() => self.skipWaiting()));
 });
 
 self.addEventListener('activate', (event) => {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <filesystem>
@@ -123,6 +124,12 @@ TEST_F(MessageFile, UnopenableFileIsReportedAndReadAndWriteErrorsThrow) {
     std::filesystem::remove(kMessageFileName);
     EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
     EXPECT_FALSE(unreadable);  // no file is no error
+
+    // A named pipe is no file to read: reading it would wait for a writer, at start, for ever.
+    ASSERT_EQ(mkfifo(kMessageFileName, 0600), 0);
+    EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
+    EXPECT_TRUE(unreadable);
+    std::filesystem::remove(kMessageFileName);
 
     // A device is written in place, never replaced: /dev/full fails the write and stays.
     std::filesystem::create_symlink("/dev/full", kMessageFileName);

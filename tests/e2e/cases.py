@@ -1,0 +1,265 @@
+# The end-to-end cases, written once for every front end: each names the front ends it runs on, and
+# does with the program what its user would, through the verbs of composer.py.
+import contextlib
+import os
+import shutil
+
+from harness import (CANNOT_SAVE, GTK, PAGE, SERVED_PAGE, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect, status,
+                     stored, wait_for)
+
+CASES = {}  # name: (the case, the front ends it runs on)
+
+
+def case(*front_ends):
+    return lambda function: CASES.setdefault(function.__name__, (function, front_ends))[0]
+
+
+@case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
+def saved_message(c):
+    # Over the limit and across a line break: shown whole, counted and copied at once, all selected.
+    message = "가나다 ok " * 9 + "\n" + "x" * 8
+    c.msg_dat.write_bytes(stored(message))
+    c.start()
+    c.wait_caption(status(message))
+    expect((c.text(), c.clipboard()), (c.shown(message), c.enc(message)), "editor and clipboard")
+    c.type("z")  # replaces the whole text, since it was all selected
+    c.wait_caption(status("z"))
+    expect(c.clipboard(), c.enc("z"), "clipboard")
+    c.close()  # a close request saves as Esc does
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"z"), "exit status and msg.dat")
+
+
+@case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
+def typing_and_escape(c):
+    c.set_clipboard("before")
+    c.start()
+    c.wait_caption(TITLE)  # no msg.dat: nothing shown, counted or copied
+    expect((c.text(), c.clipboard()), (b"", c.enc("before")), "editor and clipboard at start")
+    with c.busy_clipboard() as busy:  # counted all the same, the clipboard left to its holder
+        c.type("ab")
+        c.wait_caption(status("ab"))
+    if busy:
+        expect(c.clipboard(), c.enc("before"), "clipboard once free again, before the next change")
+    c.key("Return")
+    c.type("가 한!")
+    c.key("Return")
+    message = "ab\n가 한!\n"
+    c.wait_caption(status(message))
+    expect((c.text(), c.clipboard()), (c.shown(message), c.enc(message)), "editor and clipboard")
+    expect(c.x11_clipboard(), message.encode("utf-8"), "clipboard as X11 programs see it")
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
+
+
+@case(WIN64, WIN32, GTK)
+def session_end_saves(c):
+    # Left open when the session ends (Windows logs off; on Linux a logout's SIGTERM, a closed
+    # terminal's SIGHUP), the draft is saved as Esc saves it, and the program ends.
+    message = None
+    for number, end_session in enumerate(c.session_ends()):
+        c.start()
+        c.wait_caption(TITLE if message is None else status(message))
+        message = f"draft {number}\n가"
+        c.type(f"draft {number}")
+        c.key("Return")
+        c.type("가")
+        c.wait_caption(status(message))
+        end_session()
+        expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, stored(message), ["msg.dat"]),
+               "exit status, msg.dat and the folder")
+
+
+@case(WIN64, WIN32, GTK)
+def full_disk_keeps_the_saved_message(c):
+    # No room for the new message, though there would be once the old one were cut: the save
+    # fails, is reported, and leaves the saved message byte for byte; with room again, Esc saves.
+    long = "x" * 5000
+    with c.small_disk("16k"):
+        c.msg_dat.write_bytes(b"saved")
+        with open(c.dir / "filler", "wb", buffering=0) as filler, contextlib.suppress(OSError):
+            while filler.write(bytes(4096)):
+                pass
+        c.start()
+        c.set_clipboard(long)
+        c.key("ctrl+v")  # over the whole text, selected at start
+        c.wait_caption(status(long))
+        c.key("Escape")
+        c.box_starts(WRITE_ERROR)
+        expect((c.running(), c.msg_dat.read_bytes(), c.files()), (True, b"saved", ["filler", "msg.dat"]),
+               "dialog, msg.dat and the folder after the report")
+        (c.dir / "filler").unlink()
+        c.key("Escape")  # tries again
+        expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, c.enc(long), ["msg.dat"]),
+               "exit status, msg.dat and the folder")
+
+
+@case(WIN64, WIN32, GTK)
+def no_file_can_be_made_then_asked(c):
+    c.msg_dat.write_bytes(b"")
+    c.set_clipboard("before")
+    c.start()
+    c.wait_caption(status(""))  # an empty message, counted and copied at once
+    expect(c.clipboard(), b"", "clipboard")
+    c.msg_dat.unlink()
+    c.msg_dat.mkdir()
+    c.type("kept")
+    c.wait_caption(status("kept"))
+    c.key("Escape")  # nothing to save into: said, and the window stays if asked to
+    c.box_starts(CANNOT_SAVE, "retry")
+    expect((c.running(), c.text(), c.clipboard()), (True, c.enc("kept"), c.enc("kept")), "dialog after the retry")
+    c.key("Escape")
+    c.box_starts(CANNOT_SAVE, "cancel")  # closes without saving
+    expect((c.wait_exit(), list(c.msg_dat.iterdir()), c.files()), (0, [], ["msg.dat"]),
+           "exit status, msg.dat (a directory) and the folder")
+
+
+@case(WIN64, GTK)
+def unread_file_is_replaced_only_when_the_user_says_so(c):
+    # msg.dat could not be read at start (here a directory): closing asks before replacing it.
+    c.msg_dat.mkdir()
+    (c.msg_dat / "kept").write_bytes(b"x")
+    c.start()
+    c.wait_caption(TITLE)
+    c.type("new")
+    c.wait_caption(status("new"))
+    c.key("Escape")
+    c.box_starts(UNREADABLE, "cancel")  # back to the window
+    expect((c.running(), c.text()), (True, c.enc("new")), "dialog after the question")
+    c.key("Escape")
+    c.box_starts(UNREADABLE, "yes")  # replace it: but a directory cannot be replaced
+    c.box_starts(CANNOT_SAVE, "retry")
+    expect((c.running(), os.listdir(c.msg_dat)), (True, ["kept"]), "dialog and msg.dat after the retry")
+    shutil.rmtree(c.msg_dat)
+    c.key("Escape")  # asked once: saved
+    expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, b"new", ["msg.dat"]),
+           "exit status, msg.dat and the folder")
+
+
+@case(GTK)
+def message_files_of_the_windows_program(c):
+    # As the Windows program saves them: a lone CR, Hangul, and a final line break. Loaded as typed
+    # there, and saved back byte for byte. The long line crosses every buffer of the conversion.
+    line = "한글 ok " * 700
+    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored(line + "\n"))
+    c.start()
+    c.wait_caption(status(f"xy\n{line}\n"))
+    expect((c.text(), c.clipboard()), (c.enc(f"x\ry\n{line}\n"), c.enc(f"xy\n{line}\n")), "view and clipboard")
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored(line + "\n")), "exit status and msg.dat")
+
+
+@case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
+def characters_outside_code_page_949(c):
+    # Bytes that start no character of the code page load as "?", and an emoji typed or pasted
+    # becomes "?" too (see `lacking`): the view holds what is counted, copied and saved. · and 똠
+    # are in the code page.
+    x80, xff, emoji = c.lacking
+    c.msg_dat.write_bytes(b"a\x80b\xff" + "·똠".encode("cp949"))
+    c.start()
+    loaded = f"a{x80}b{xff}·똠"
+    c.wait_caption(status(loaded))
+    c.key("ctrl+End")
+    c.type("한글😀")
+    c.set_clipboard("x🙂y")
+    c.key("ctrl+v")
+    message = f"{loaded}한글{emoji}x{emoji}y"
+    c.wait_caption(status(message))
+    expect((c.text(), c.clipboard(), c.x11_clipboard()), (c.enc(message),) * 3, "view and clipboard")
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
+
+
+def spell(c, steps):
+    # Each step's keys, then the message the title and the clipboard hold, the syllable being composed
+    # included. A key that changes the syllable alone leaves the count as it was: the clipboard says when
+    # the key has come.
+    for keys, message in steps:
+        c.key(*keys.split())
+        wait_for(c.clipboard, c.enc(message).__eq__, f"clipboard after {keys}")
+        c.wait_caption(status(message))
+
+
+@case(GTK)
+def composing_hangul(c):
+    # Counted from its first key, the syllable is committed when the next one starts; Backspace
+    # takes back its keys one by one. A close request commits it.
+    c.start()
+    c.type("ok")
+    c.key("Hangul")
+    spell(c, [("g", "okㅎ"), ("k", "ok하"), ("s", "ok한"), ("r", "ok한ㄱ"), ("k", "ok한가"),
+                ("BackSpace", "ok한ㄱ"), ("BackSpace", "ok한"), ("g k s", "ok한한")])
+    c.close()
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, "ok한한".encode("cp949")), "exit status and msg.dat")
+
+
+@case(GTK)
+def composing_at_the_limit(c):
+    # The 40th syllable fills the message while it is composed; the 41st goes over with its first
+    # key. Esc closes mid-syllable, and msg.dat holds what was shown.
+    message = "가" * 39
+    c.msg_dat.write_bytes(stored(message))
+    c.start()
+    c.wait_caption(status(message))
+    c.key("ctrl+End")
+    c.key("Hangul")
+    spell(c, [("g", message + "ㅎ"), ("k s", message + "한"), ("r", message + "한ㄱ"), ("k", message + "한가")])
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message + "한가")), "exit status and msg.dat")
+
+
+@case(PAGE, SERVED_PAGE)
+def composing_and_the_limit(c):
+    # The syllable being composed counts as it stands, even one beyond the code page (as "?"), and
+    # only a committed character is replaced. 똠 is in the code page's extension area.
+    c.start()
+    c.type("ab")
+    c.compose("ㄸ")
+    c.wait_caption(status("abㄸ"))
+    c.compose("😀")
+    c.wait_caption(status("ab?"))
+    expect(c.text(), c.enc("ab😀"), "text area while composing")
+    c.compose("똠")
+    c.wait_caption(status("ab똠"))
+    c.type("똠")
+    c.type("x" * 76)
+    c.wait_caption(status("ab똠" + "x" * 76))
+    c.type("y")
+    c.wait_caption(status("ab똠" + "x" * 76 + "y"))
+    c.set_clipboard("\0z")  # the rules end a message at a zero: it becomes "?", so nothing is lost
+    c.key("ctrl+v")
+    c.wait_caption(status("ab똠" + "x" * 76 + "y?z"))
+    expect(c.clipboard(), c.enc("ab똠" + "x" * 76 + "y?z"), "clipboard")
+    c.close()
+    expect(c.msg_dat.read_bytes(), stored("ab똠" + "x" * 76 + "y?z"), "msg.dat")
+
+
+@case(PAGE, SERVED_PAGE)
+def draft_after_reload(c):
+    # The draft is kept at every change; the next visit shows it all selected, counted and copied.
+    c.start()
+    c.type("초안")
+    c.key("Return")
+    c.type("kept")
+    c.set_clipboard("other")
+    c.start()  # the same page again, in the same browser
+    c.wait_caption(status("초안\nkept"))
+    selected = c.script("const e = document.activeElement; return [e.id, e.selectionStart, e.selectionEnd]")
+    expect((c.text(), selected, c.clipboard()), (c.enc("초안\nkept"), ["message", 0, 7], c.enc("초안\nkept")),
+           "text area, its selection and clipboard")
+
+
+@case(SERVED_PAGE)
+def offline_once_served(c):
+    # Served, the page is an app: after one visit it opens and counts with the network gone, at the
+    # address the installed app starts at (its folder's) as at its own.
+    c.start()
+    expect((c.script("const workers = navigator.serviceWorker; return workers.controller !== null ||"
+                     " await new Promise((done) => workers.addEventListener('controllerchange', () => done(true)))"),
+            c.cdp("Page.getInstallabilityErrors")["installabilityErrors"]),
+           (True, []), "page under its service worker, and installability")
+    with c.offline():
+        c.start()
+        c.type("오프라인")
+        c.wait_caption(status("오프라인"))
+        c.start("index.html")
+        c.wait_caption(status("오프라인"))  # the draft, counted

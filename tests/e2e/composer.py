@@ -1,0 +1,153 @@
+# What a case can do with a front end: every verb the cases use, declared once. A backend (wine.py,
+# gtk.py, page.py) is a Composer that starts its front end and reads what its user would see; a verb
+# that raises NotImplementedError here is one each backend that runs such cases supplies, and the
+# others work as said unless a backend says otherwise: keys go through X11 with xdotool.
+#
+# One Composer is one case's run in a fresh directory, `dir`, the program's current directory, which
+# holds its `msg_dat`. The verbs return text as UTF-8 bytes; `line_break` says how the front end's
+# editor holds a line break, and `lacking` how it holds what code page 949 lacks: the bytes 80 and FF
+# loaded, and an emoji typed or pasted.
+import contextlib
+import shutil
+
+from harness import PATIENCE, expect, run
+
+
+class Composer:
+    line_break = "\n"
+    lacking = "?", "?", "?"
+
+    def __init__(self, options, name):
+        self.options = options
+        self.dir = options.work / "e2e-runs" / name
+        shutil.rmtree(self.dir, ignore_errors=True)
+        self.dir.mkdir(parents=True)
+        self.msg_dat = self.dir / "msg.dat"
+        self.process = None
+
+    @staticmethod
+    def prepare(options):
+        """Gets ready what every run of the front end shares, once before the first."""
+
+    @staticmethod
+    def finish(options):
+        """Ends what prepare() started, once after the last run."""
+
+    def start(self):
+        """Starts the program in its directory and waits until its window is there and has the focus."""
+        raise NotImplementedError
+
+    def wait_caption(self, text):
+        """Waits until the caption (and whatever else says the count) reads `text`; fails past the patience."""
+        raise NotImplementedError
+
+    def text(self):
+        """The editor's text."""
+        raise NotImplementedError
+
+    def clipboard(self):
+        """The clipboard's text as another program of the front end's own system reads it."""
+        raise NotImplementedError
+
+    def x11_clipboard(self):
+        """The clipboard's text as X11 programs read it, in UTF-8."""
+        return run("xclip", "-o", "-selection", "clipboard")
+
+    def set_clipboard(self, text):
+        """Puts `text` on the clipboard, as another program copies it."""
+        raise NotImplementedError
+
+    @contextlib.contextmanager
+    def busy_clipboard(self):
+        """Meanwhile another program holds the clipboard open; yields whether that can be (not by default)."""
+        yield False
+
+    def type(self, text):
+        """Types `text` as its user would, Hangul too; a character beyond ASCII must be in the cases' code."""
+        expect({c for c in text if c > "\x7f"} - self.options.keyboard.characters, set(), "keys off the map")
+        self.key_in(text)
+
+    def key_in(self, text):  # key by key, as xdotool finds them
+        run("xdotool", "type", "--delay", "30", text)
+
+    def key(self, *keys):
+        """Presses each key or chord, by xdotool's names: Return, Escape, ctrl+v..."""
+        run("xdotool", "key", "--delay", "20", *keys)
+
+    def compose(self, text):
+        """Shows `text` as the syllable an input method is composing (the page; GTK's composes from keys)."""
+        raise NotImplementedError
+
+    def close(self):
+        """Asks the program to close, as its window's close button does."""
+        raise NotImplementedError
+
+    def message_box(self, button=None):
+        """Waits for the next message box, answers it with `button` (else its default); its text, or None."""
+        raise NotImplementedError
+
+    def box_starts(self, text, button=None):
+        """Fails unless the message box shown next begins with `text`; `button` answers it."""
+        box = self.message_box(button) or b""
+        expect(box[:len(self.enc(text))], self.enc(text), "message box")
+
+    def session_ends(self):
+        """The ways the desktop session can end under the program, each a function that ends it."""
+        raise NotImplementedError
+
+    @contextlib.contextmanager
+    def small_disk(self, size):
+        """Meanwhile the run's directory is a file system of `size` bytes of its own (root); the program ends in it."""
+        run("mount", "-t", "tmpfs", "-o", f"size={size}", "quillet-e2e", str(self.dir))
+        try:
+            yield
+        finally:
+            self.stop()
+            run("umount", "--lazy", str(self.dir))
+
+    def files(self):
+        """What the run's directory holds, sorted: msg.dat, and never a file left half-written."""
+        return sorted(path.name for path in self.dir.iterdir())
+
+    def running(self):
+        """Whether the program runs on, once it has acted on what came before (after a round trip through it)."""
+        self.text()
+        return self.process.poll() is None
+
+    def wait_exit(self):
+        """Waits for the program to end; its exit status."""
+        return self.process.wait(timeout=PATIENCE)
+
+    def stop(self):  # after each case, whatever it did: the program ended, asked to close first
+        if self.process and self.process.poll() is None:
+            with contextlib.suppress(Exception):
+                self.close()
+                self.process.wait(timeout=10)
+            self.process.kill()
+
+    @contextlib.contextmanager
+    def offline(self):
+        """Meanwhile the site is gone, as if the network were (the served page)."""
+        raise NotImplementedError
+
+    def script(self, code, *args):
+        """The value of an async JavaScript function's body `code` run in the page, with `args` (the page)."""
+        raise NotImplementedError
+
+    def cdp(self, command, **arguments):
+        """The browser's answer to a DevTools protocol command (the page)."""
+        raise NotImplementedError
+
+    @staticmethod
+    def enc(text):
+        """`text` as the verbs return it."""
+        return text.encode()
+
+    def shown(self, message):
+        """The editor's text for a message with LF line breaks."""
+        return self.enc(message.replace("\n", self.line_break))
+
+    def focus(self, *window_search):  # the first window `xdotool search` finds, focused
+        window = run("xdotool", "search", "--sync", "--onlyvisible", *window_search).split()[0]
+        run("xdotool", "windowfocus", "--sync", window, "mousemove", "--window", window, "20", "20")
+        return window

@@ -1,0 +1,111 @@
+# quillet-gtk, read from outside through X11: its title, the clipboard, and the view's text through
+# the PRIMARY selection, which holds whatever the view has selected. Hangul comes in as a Korean user
+# types it: the Hangul key, then the keys of the standard Korean layout, through IBus and its Hangul
+# engine, which tools/session --ibus runs.
+import ctypes
+import os
+import re
+import signal
+import subprocess
+
+from composer import Composer
+from harness import PATIENCE, expect, run, wait_for
+from keyboard import x11
+
+# The standard Korean (dubeolsik) layout: the keys of each initial, medial and final jamo in the order
+# of Unicode's syllables.
+INITIALS = "r R s e E f a q Q t T d w W c z x v g".split()
+MEDIALS = "k o i O j p u P h hk ho hl y n nj np nl b m ml l".split()
+FINALS = ["", *"r R rt s sw sg e f fr fa fq ft fx fv fg a q qt t T d w c z x v g".split()]
+
+
+def dubeolsik(syllable):
+    index = ord(syllable) - 0xAC00
+    return INITIALS[index // 588] + MEDIALS[index // 28 % 21] + FINALS[index % 28]
+
+
+class GtkComposer(Composer):
+    @staticmethod
+    def prepare(options):
+        expect(os.environ.get("GTK_IM_MODULE"), "ibus", "input method: run under tools/session --ibus")
+        os.environ.update(ASAN_OPTIONS="detect_leaks=0")
+
+    def start(self):
+        # IBus keeps one engine for all programs: a new one, in Latin mode, for each.
+        run("ibus", "engine", "xkb:us::eng")
+        run("ibus", "engine", "hangul")
+        others = self.input_context()
+        self.process = subprocess.Popen([str(self.options.exe)], cwd=self.dir)
+        self.window = self.focus("--pid", str(self.process.pid))
+        # Keys reach the engine once the program's own input context has the focus.
+        wait_for(self.input_context, lambda focused: focused != others, "the focused input context")
+        self.hangul = False
+        expect(b"Icon (48 x 48)" in run("xprop", "-id", self.window, "_NET_WM_ICON"), True, "window with its icon")
+
+    def wait_caption(self, text):
+        wait_for(lambda: run("xdotool", "getwindowname", self.window).decode()[:-1], text.__eq__, f"title, not {text!r}")
+
+    @staticmethod
+    def input_context():  # the one IBus sends its text to
+        return run("gdbus", "call", "--address", run("ibus", "address").decode().strip(), "--dest",
+                   "org.freedesktop.IBus", "--object-path", "/org/freedesktop/IBus", "--method",
+                   "org.freedesktop.DBus.Properties.Get", "org.freedesktop.IBus", "CurrentInputContext")
+
+    def type(self, text):  # Hangul spelt on the Korean layout, in the engine's Hangul mode
+        for keys in re.findall(r"[가-힣]+|[^가-힣]+", text):
+            hangul = "가" <= keys[0] <= "힣"
+            if hangul != self.hangul:
+                self.key("Hangul")
+                self.hangul = hangul
+            self.key_in("".join(map(dubeolsik, keys)) if hangul else keys)
+
+    def text(self):
+        # A selection the program made (all of a loaded message) is read as it stands. Otherwise
+        # all is selected, read, and the cursor put back at the end, where the cases type on.
+        selected = self.primary()
+        if selected is None:
+            self.key("ctrl+a")  # an empty view selects nothing: it costs the whole wait
+            selected = wait_for(self.primary, lambda primary: primary is not None, patience=5)
+            self.key("ctrl+End")
+        return selected or b""
+
+    def primary(self):
+        out = subprocess.run(["xclip", "-o", "-selection", "primary"], capture_output=True, timeout=10)
+        return out.stdout if out.returncode == 0 else None
+
+    clipboard = Composer.x11_clipboard
+
+    def set_clipboard(self, text):  # xclip serves it on in the background: not waited for
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], input=self.enc(text), check=True, timeout=10)
+
+    def message_box(self, button=None):  # the report's title is its text; answered with `button`, else Esc
+        windows = wait_for(self.visible, lambda windows: len(windows) > 1)
+        if len(windows) < 2:
+            return None
+        report = next(window for window in windows if window != self.window)
+        title = run("xdotool", "getwindowname", report)[:-1]
+        key = {None: "Escape", "cancel": "alt+c", "retry": "alt+r", "yes": "alt+y", "no": "alt+n"}[button]
+        run("xdotool", "windowfocus", "--sync", report, "key", key)
+        # Gone before anything looks for a box again: that may be the one shown next.
+        wait_for(self.visible, lambda windows: report not in windows, f"windows after {key} in box {title!r}")
+        # The window again, unless the answer closed it: it may go while it is being focused.
+        again = subprocess.run(["xdotool", "windowfocus", "--sync", self.window], capture_output=True, timeout=PATIENCE)
+        expect(again.returncode == 0 or self.window not in self.visible(), True, f"window focused after {title!r}")
+        return title
+
+    def visible(self):  # the program's windows on the screen
+        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.process.pid)],
+                             capture_output=True, timeout=10)
+        return out.stdout.split()
+
+    def session_ends(self):  # what a logout or service manager sends, and a closed terminal
+        return [lambda: self.process.send_signal(signal.SIGTERM), lambda: self.process.send_signal(signal.SIGHUP)]
+
+    def close(self):  # WM_DELETE_WINDOW, as a window manager sends it when the window is closed
+        display = ctypes.c_void_p(x11.XOpenDisplay(None))
+        atom = lambda name: x11.XInternAtom(display, name, 0)  # noqa: E731
+        # An XClientMessageEvent, laid out in the longs of an XEvent on a 64-bit machine.
+        event = (ctypes.c_long * 24)(33, 0, 1, display.value, int(self.window), atom(b"WM_PROTOCOLS"), 32,
+                                     atom(b"WM_DELETE_WINDOW"))
+        x11.XSendEvent(display, ctypes.c_ulong(int(self.window)), 0, 0, event)
+        x11.XCloseDisplay(display)
