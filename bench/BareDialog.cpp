@@ -1,6 +1,7 @@
-// The bare dialog: the composer's own template under the dialog manager alone, whose only work on
-// a change of the text is the caption Quillet.exe shows. tools/bench times Quillet.exe against it,
-// so what this program leaves out (the class layer, msg.dat, the clipboard) is what is measured.
+// The bare dialog: the composer's own template under the dialog manager alone, a Unicode dialog as
+// the composer is, whose only work on a change of the text is the caption Quillet.exe shows.
+// tools/bench times Quillet.exe against it, so what this program leaves out (the class layer,
+// msg.dat, the clipboard) is what is measured.
 #include <windows.h>
 
 #include <cstdio>
@@ -16,16 +17,19 @@ constexpr int kLimit = 80;
 
 void ShowLength(HWND dialog) {
     const HWND edit = ::GetDlgItem(dialog, IDC_MESSAGE);
-    std::string text(static_cast<std::size_t>(::GetWindowTextLengthA(edit)) + 1, '\0');
-    const int copied = ::GetWindowTextA(edit, text.data(), static_cast<int>(text.size()));
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(edit)) + 1, L'\0');
+    const int copied = ::GetWindowTextW(edit, text.data(), static_cast<int>(text.size()));
     int length = 0;
-    for (int i = 0; i < copied; ++i) length += text[i] != '\r';
+    for (int i = 0; i < copied; ++i) length += text[i] != L'\r';
     char caption[32];
     if (length <= kLimit)
         std::snprintf(caption, sizeof caption, kRemainingTemplate, kLimit - length);
     else
         std::snprintf(caption, sizeof caption, kOverTemplate, length - kLimit);
-    ::SetWindowTextA(dialog, caption);
+    // Its texts are code page 949 bytes, as the composer's are.
+    wchar_t unicode[32] = L"";
+    ::MultiByteToWideChar(949, 0, caption, -1, unicode, 32);
+    ::SetWindowTextW(dialog, unicode);
 }
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
@@ -45,5 +49,5 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    return ::DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_COMPOSER), nullptr, DialogProc, 0) == -1;
+    return ::DialogBoxParamW(instance, MAKEINTRESOURCEW(IDD_COMPOSER), nullptr, DialogProc, 0) == -1;
 }

@@ -56,21 +56,23 @@ void Pause(LONGLONG microseconds) {
     delay(FALSE, &interval);
 }
 
-// The caption both programs show for a text of `length` bytes.
-std::string Status(int length) {
+// The caption both programs show for a text of `length` bytes: code page 949, in their Unicode windows.
+std::wstring Status(int length) {
     char status[32];
     if (length <= kLimit)
         std::snprintf(status, sizeof status, kRemainingTemplate, kLimit - length);
     else
         std::snprintf(status, sizeof status, kOverTemplate, length - kLimit);
-    return status;
+    wchar_t unicode[32] = L"";
+    ::MultiByteToWideChar(949, 0, status, -1, unicode, 32);
+    return unicode;
 }
 
 // Another process's window text comes from the Wine server: no message is sent to the program.
-std::string Caption(HWND window) {
-    char caption[64];
-    const int length = ::GetWindowTextA(window, caption, sizeof caption);
-    return std::string(caption, static_cast<std::size_t>(length));
+std::wstring Caption(HWND window) {
+    wchar_t caption[64];
+    const int length = ::GetWindowTextW(window, caption, 64);
+    return std::wstring(caption, static_cast<std::size_t>(length));
 }
 
 HWND VisibleDialog(DWORD processId) {
@@ -154,7 +156,7 @@ void Run(Program& program, const std::string& directory, int keys, bool record) 
         Require(NowMs() - shown < kTimeoutMs, program, "the dialog never came to the foreground");
     ::Sleep(kSettleMs);
     for (int key = 0; key < keys; ++key) {
-        const std::string before = Caption(dialog);
+        const std::wstring before = Caption(dialog);
         const double pressed = NowMs();
         SendKey('A', 0);
         while (Caption(dialog) == before) {
@@ -168,7 +170,7 @@ void Run(Program& program, const std::string& directory, int keys, bool record) 
     // The caption is blanked first (WM_SETTEXT, sent and waited for), so that its return marks the end.
     const HWND editor = ::GetDlgItem(dialog, kEditorId);
     for (int update = 0; update < keys; ++update) {
-        ::SetWindowTextA(dialog, "");
+        ::SetWindowTextW(dialog, L"");
         const double posted = NowMs();
         ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kEditorId, EN_CHANGE), reinterpret_cast<LPARAM>(editor));
         while (Caption(dialog).empty()) {
@@ -217,8 +219,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        // The captions compared are code page 949 bytes, which Wine uses in the Korean locale only.
-        if (::GetACP() != 949) throw std::runtime_error("the ANSI code page is not 949: run Wine in ko_KR.UTF-8");
         LARGE_INTEGER frequency;
         ::QueryPerformanceFrequency(&frequency);
         g_ticksPerMs = static_cast<double>(frequency.QuadPart) / 1000.0;

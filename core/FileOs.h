@@ -1,5 +1,7 @@
 // The operating-system side of CFile: binary I/O on a handle. One source file per platform
 // implements it (FileOsPosix.cpp, FileOsWin32.cpp). Each call returns 0 or the system's error code.
+// File names are bytes as the system takes them on POSIX, and UTF-8 on Windows (where the system
+// gets them as UTF-16), here and in the names these calls return.
 #pragma once
 
 #include <cstddef>
@@ -22,7 +24,8 @@ long Read(Handle handle, void* buffer, std::size_t size, std::size_t& got);
 // Writes all `size` bytes or fails.
 long Write(Handle handle, const void* bytes, std::size_t size);
 long Close(Handle handle);
-// The system's own description of an error code, in the system's language.
+// The system's own description of an error code, in the system's language: UTF-8 on Windows, the
+// locale's encoding on POSIX.
 CString Describe(long error);
 
 // Writing a file whole by replacement. OpenReplacement opens a new file, `temporary`, beside

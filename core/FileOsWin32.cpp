@@ -1,16 +1,38 @@
 #include <windows.h>
 
+#include <string>
+
 #include "core/FileOs.h"
 
 namespace fileos {
 
 namespace {
+
 HANDLE AsHandle(Handle handle) { return reinterpret_cast<HANDLE>(handle); }
+
+// Names travel as UTF-8 and reach the system as UTF-16, so that any name works on any Windows.
+std::wstring Wide(const char* name) {
+    std::wstring wide(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0)), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, name, -1, wide.data(), static_cast<int>(wide.size()));
+    return wide;
+}
+
+CString Utf8(const wchar_t* text, int length) {
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    CString bytes;
+    bytes.ReleaseBuffer(::WideCharToMultiByte(CP_UTF8, 0, text, length, bytes.GetBuffer(size), size, nullptr, nullptr));
+    return bytes;
+}
+
+HANDLE CreateFileUtf8(const char* name, DWORD access, DWORD disposition) {
+    // Share mode 0: nobody else may open the file while it is open here.
+    return ::CreateFileW(Wide(name).c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
 long Open(const char* name, Handle& handle) {
-    // Share mode 0: nobody else may open the file while it is open here.
-    const HANDLE file = ::CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = CreateFileUtf8(name, GENERIC_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return static_cast<long>(::GetLastError());
     handle = reinterpret_cast<Handle>(file);
     return 0;
@@ -42,16 +64,16 @@ long Write(Handle handle, const void* bytes, std::size_t size) {
 long Close(Handle handle) { return ::CloseHandle(AsHandle(handle)) ? 0 : static_cast<long>(::GetLastError()); }
 
 CString Describe(long error) {
-    char text[512];
-    DWORD length = ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                    static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\r' || text[length - 1] == '\n' || text[length - 1] == ' ')) --length;
+    wchar_t text[512];
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                    static_cast<DWORD>(error), 0, text, sizeof text / sizeof *text, nullptr);
+    while (length > 0 && (text[length - 1] == L'\r' || text[length - 1] == L'\n' || text[length - 1] == L' ')) --length;
     if (length == 0) {
         CString code;
         code.Format("%ld", error);
         return code;
     }
-    return CString(text, static_cast<int>(length));
+    return Utf8(text, static_cast<int>(length));
 }
 
 long OpenReplacement(const char* name, Handle& handle, CString& temporary, CString& target) {
@@ -59,30 +81,33 @@ long OpenReplacement(const char* name, Handle& handle, CString& temporary, CStri
     temporary.Empty();
     // Opened as the file would be for writing: a folder, a read-only file and one that another
     // program holds open fail here, as they did when the file was written in place.
-    const HANDLE probe = ::CreateFileA(name, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE probe = CreateFileUtf8(name, GENERIC_WRITE, OPEN_EXISTING);
     const bool existed = probe != INVALID_HANDLE_VALUE;
     if (!existed) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_NOT_FOUND) return static_cast<long>(error);
     } else {
         // Through a symbolic link, the file it leads to is replaced, not the link.
-        const DWORD attributes = ::GetFileAttributesA(name);
+        const DWORD attributes = ::GetFileAttributesW(Wide(name).c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-            char path[MAX_PATH];
-            const DWORD length = ::GetFinalPathNameByHandleA(probe, path, MAX_PATH, FILE_NAME_NORMALIZED);
-            if (length == 0 || length >= MAX_PATH) {
+            // Asked twice: first the length, with the terminating zero, then the path, without it.
+            std::wstring path(::GetFinalPathNameByHandleW(probe, nullptr, 0, FILE_NAME_NORMALIZED), L'\0');
+            const DWORD length = path.empty()
+                                     ? 0
+                                     : ::GetFinalPathNameByHandleW(probe, path.data(), static_cast<DWORD>(path.size()),
+                                                                   FILE_NAME_NORMALIZED);
+            if (length == 0 || length >= path.size()) {
                 const DWORD error = length == 0 ? ::GetLastError() : ERROR_FILENAME_EXCED_RANGE;
                 ::CloseHandle(probe);
                 return static_cast<long>(error);
             }
-            target = CString(path, static_cast<int>(length));
+            target = Utf8(path.data(), static_cast<int>(length));
         }
         ::CloseHandle(probe);
     }
     for (unsigned attempt = 0;; ++attempt) {
         temporary.Format("%s.%lu-%u.tmp", static_cast<const char*>(target), ::GetCurrentProcessId(), attempt);
-        const HANDLE file =
-            ::CreateFileA(temporary, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE file = CreateFileUtf8(temporary, GENERIC_WRITE, CREATE_NEW);
         if (file != INVALID_HANDLE_VALUE) {
             handle = reinterpret_cast<Handle>(file);
             return 0;
@@ -93,8 +118,7 @@ long OpenReplacement(const char* name, Handle& handle, CString& temporary, CStri
         if (error != ERROR_ACCESS_DENIED || !existed) return static_cast<long>(error);
         // A folder that takes no new file, holding a file that may be written: written in place, as
         // it always could be, rather than not at all.
-        const HANDLE old =
-            ::CreateFileA(target, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        const HANDLE old = CreateFileUtf8(target, GENERIC_WRITE, TRUNCATE_EXISTING);
         if (old == INVALID_HANDLE_VALUE) return static_cast<long>(::GetLastError());
         handle = reinterpret_cast<Handle>(old);
         return 0;
@@ -109,11 +133,12 @@ long Replace(Handle handle, const char* temporary, const char* target) {
         return static_cast<long>(error);
     }
     if (!::CloseHandle(AsHandle(handle))) return static_cast<long>(::GetLastError());
-    if (!::MoveFileExA(temporary, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (!::MoveFileExW(Wide(temporary).c_str(), Wide(target).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return static_cast<long>(::GetLastError());
     return 0;
 }
 
-void Remove(const char* temporary) { ::DeleteFileA(temporary); }
+void Remove(const char* temporary) { ::DeleteFileW(Wide(temporary).c_str()); }
 
 }  // namespace fileos

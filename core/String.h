@@ -1,5 +1,6 @@
-// CString: the byte string every text of the program travels in. Bytes are the system's ANSI
-// code page, unconverted; length is a byte count without the terminating zero.
+// CString: the byte string every text of the program travels in: code page 949 for the message and
+// the texts the user reads, the system's own for a file name or an error's description (see
+// core/FileOs.h), unconverted. Length is a byte count without the terminating zero.
 #pragma once
 
 #include <string>

@@ -148,21 +148,25 @@ def message_files_of_the_windows_program(c):
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored(line + "\n")), "exit status and msg.dat")
 
 
-@case(GTK, PAGE, SERVED_PAGE)
+@case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
 def characters_outside_code_page_949(c):
     # Bytes that start no character of the code page load as "?", and an emoji typed or pasted
-    # becomes "?" too: the view holds what is counted, copied and saved.
-    c.msg_dat.write_bytes(b"a\x80b\xff")
+    # becomes "?" too (see `lacking`): the view holds what is counted, copied and saved. · and 똠
+    # are in the code page.
+    x80, xff, emoji = c.lacking
+    c.msg_dat.write_bytes(b"a\x80b\xff" + "·똠".encode("cp949"))
     c.start()
-    c.wait_caption(status("a?b?"))
+    loaded = f"a{x80}b{xff}·똠"
+    c.wait_caption(status(loaded))
     c.key("ctrl+End")
-    c.type("😀")
+    c.type("한글😀")
     c.set_clipboard("x🙂y")
     c.key("ctrl+v")
-    c.wait_caption(status("a?b??x?y"))
-    expect((c.text(), c.clipboard()), (b"a?b??x?y", b"a?b??x?y"), "view and clipboard")
+    message = f"{loaded}한글{emoji}x{emoji}y"
+    c.wait_caption(status(message))
+    expect((c.text(), c.clipboard(), c.x11_clipboard()), (c.enc(message),) * 3, "view and clipboard")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"a?b??x?y"), "exit status and msg.dat")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
 
 
 def spell(c, steps):

@@ -4,8 +4,9 @@
 # others work as said unless a backend says otherwise: keys go through X11 with xdotool.
 #
 # One Composer is one case's run in a fresh directory, `dir`, the program's current directory, which
-# holds its `msg_dat`. `encoding` and `line_break` say how the front end's caption, clipboard and
-# editor hold text: the bytes the verbs return are in that encoding.
+# holds its `msg_dat`. The verbs return text as UTF-8 bytes; `line_break` says how the front end's
+# editor holds a line break, and `lacking` how it holds what code page 949 lacks: the bytes 80 and FF
+# loaded, and an emoji typed or pasted.
 import contextlib
 import shutil
 
@@ -13,8 +14,8 @@ from harness import PATIENCE, expect, run
 
 
 class Composer:
-    encoding = "utf-8"
     line_break = "\n"
+    lacking = "?", "?", "?"
 
     def __init__(self, options, name):
         self.options = options
@@ -137,9 +138,10 @@ class Composer:
         """The browser's answer to a DevTools protocol command (the page)."""
         raise NotImplementedError
 
-    def enc(self, text):
-        """`text` in the front end's encoding."""
-        return text.encode(self.encoding)
+    @staticmethod
+    def enc(text):
+        """`text` as the verbs return it."""
+        return text.encode()
 
     def shown(self, message):
         """The editor's text for a message with LF line breaks."""

@@ -1,12 +1,15 @@
 // The test driver: a console program that runs inside Wine beside Quillet.exe and reads it the way
-// Windows sees it: window texts and the clipboard as raw ANSI bytes. One command per run; output is
-// a word and then bytes as hex; exit status 1 on failure.
+// Windows sees it: window texts as UTF-16, shown as UTF-8, and the clipboard's formats as another
+// program reads them. One command per run; output is a word and then bytes as hex; exit status 1 on
+// failure.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -26,6 +29,20 @@ std::string Unhex(const char* hex) {
     return bytes;
 }
 
+std::string Utf8(const wchar_t* text, int length) {
+    std::string bytes(static_cast<size_t>(length) * 3, '\0');
+    bytes.resize(static_cast<size_t>(::WideCharToMultiByte(CP_UTF8, 0, text, length, bytes.data(),
+                                                           static_cast<int>(bytes.size()), nullptr, nullptr)));
+    return bytes;
+}
+
+std::wstring Utf16(const std::string& bytes) {
+    std::wstring text(bytes.size(), L'\0');
+    text.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
+                                                          text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
 // A visible dialog that is the composer (it holds edit control 1000) or, given the composer as
 // `owner`, is owned by it: the message box. Waits up to `timeout` ms; with `foreground`, until it
 // is the foreground window too, so that keys typed next reach it.
@@ -43,14 +60,14 @@ HWND Find(HWND owner, DWORD timeout, bool foreground = false) {
     }
 }
 
-// The text through WM_GETTEXT, which Wine carries across processes (GetWindowText would not ask).
-// The text may grow between asking its length and reading it: a full buffer is read again.
+// The text through WM_GETTEXT, which Wine carries across processes (GetWindowText would not ask),
+// as UTF-8. The text may grow between asking its length and reading it: a full buffer is read again.
 std::string WindowText(HWND window) {
-    std::string text(static_cast<size_t>(::SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) + 64, '\0');
+    std::wstring text(static_cast<size_t>(::SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 64, L'\0');
     for (;; text.resize(text.size() * 2)) {
         const auto copied =
-            static_cast<size_t>(::SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
-        if (copied + 1 < text.size()) return text.substr(0, copied);
+            static_cast<int>(::SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+        if (static_cast<size_t>(copied) + 1 < text.size()) return Utf8(text.data(), copied);
     }
 }
 
@@ -64,25 +81,44 @@ bool HasIcon(HWND window, WPARAM size) {
     return icon != -1 && icon != 0;
 }
 
+// The size of the clipboard's block of `format`, and the block, locked for the rest of the run (or nullptr).
+std::pair<SIZE_T, const void*> Block(UINT format) {
+    HANDLE data = ::GetClipboardData(format);
+    return {data != nullptr ? ::GlobalSize(data) : 0, data != nullptr ? ::GlobalLock(data) : nullptr};
+}
+
 int Clipboard(const std::string& command, const char* argument) {
     // The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
     HWND owner = ::CreateWindowA("STATIC", "driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     for (DWORD start = ::GetTickCount(); !::OpenClipboard(owner); ::Sleep(10))
         if (::GetTickCount() - start > kPatience) return 1;
     int result = 0;
-    if (command == "clipboard") {
-        // The block's size, then its text: a CF_TEXT block holds the text and one terminating zero.
-        HANDLE data = ::GetClipboardData(CF_TEXT);
-        const char* text = data != nullptr ? static_cast<const char*>(::GlobalLock(data)) : nullptr;
-        result = text == nullptr ? 1 : Print(std::to_string(::GlobalSize(data)).c_str(), text);
-        if (text != nullptr) ::GlobalUnlock(data);
+    if (command == "clipboard") {  // CF_TEXT's block: its size, then its bytes, the text and a zero, as they are
+        const auto [size, text] = Block(CF_TEXT);
+        result = text == nullptr || Print(std::to_string(size).c_str(), static_cast<const char*>(text));
+    } else if (command == "unicode-clipboard") {
+        // CF_UNICODETEXT's: its size and CF_LOCALE's language in hex (0 without one), then its text as UTF-8.
+        const auto [size, text] = Block(CF_UNICODETEXT);
+        const auto [_, locale] = Block(CF_LOCALE);
+        char word[32];
+        std::snprintf(word, sizeof word, "%lu/%lX", static_cast<unsigned long>(size),
+                      locale != nullptr ? static_cast<unsigned long>(*static_cast<const LCID*>(locale)) : 0UL);
+        const auto* wide = static_cast<const wchar_t*>(text);
+        result = text == nullptr || Print(word, Utf8(wide, static_cast<int>(std::wcslen(wide))));
     } else if (command == "set-clipboard") {
-        const std::string bytes = Unhex(argument);
-        HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 1);
-        std::memcpy(::GlobalLock(block), bytes.c_str(), bytes.size() + 1);
-        ::GlobalUnlock(block);
+        // As a Unicode program copies Korean text: CF_UNICODETEXT and CF_LOCALE, from which the
+        // system renders CF_TEXT for those who ask.
+        const std::wstring text = Utf16(Unhex(argument));
+        const LCID korean = 0x0412;
         ::EmptyClipboard();
-        ::SetClipboardData(CF_TEXT, block);
+        for (const auto& [format, bytes, size] :
+             {std::tuple<UINT, const void*, size_t>{CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)},
+              {CF_LOCALE, &korean, sizeof korean}}) {
+            HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
+            std::memcpy(::GlobalLock(block), bytes, size);
+            ::GlobalUnlock(block);
+            ::SetClipboardData(format, block);
+        }
     } else {  // hold-clipboard: kept open until the driver is ended
         Print("held", "");
         std::fflush(stdout);
@@ -100,6 +136,7 @@ int main(int argc, char** argv) {
     if (command.find("clipboard") != std::string::npos) return Clipboard(command, argument);
     if (command == "hold-desktop")  // a program to the end: Wine ends the desktop a moment after the last
         return ::GetDesktopWindow(), Print("held", ""), std::fflush(stdout), ::Sleep(INFINITE), 0;
+    if (command == "code-page") return Print(std::to_string(::GetACP()).c_str(), "");
     HWND composer = Find(nullptr, command == "find" || command == "wait-caption" ? kPatience : 0, command == "find");
     if (composer == nullptr) return std::fputs("no composer window\n", stderr), 1;
     if (command == "find") {  // with its icon set for both sizes, as the title bar and task switcher show it
@@ -123,6 +160,9 @@ int main(int argc, char** argv) {
         for (DWORD start = ::GetTickCount(); ::IsWindow(box) && ::GetTickCount() - start < kPatience;) ::Sleep(20);
         return 0;
     }
-    std::fputs("driver find|text|close|wait-caption HEX|box MS [BUTTON]|[set-|hold-]clipboard|hold-desktop\n", stderr);
+    std::fputs(
+        "driver find|text|close|wait-caption HEX|box MS [BUTTON]|[set-|hold-|unicode-]clipboard|hold-desktop|"
+        "code-page\n",
+        stderr);
     return 2;
 }

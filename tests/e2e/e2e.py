@@ -7,7 +7,7 @@
 # Wine, read by DRIVER (driver.exe) inside Wine; gtk, quillet-gtk; page and served-page, the page's
 # index.html in headless Chromium, opened from disk or served over http on localhost. --work holds one
 # fresh directory per case, the program's current directory and so the place of its msg.dat, and the
-# Wine prefix. --locale is the one Wine runs in (ko_KR.UTF-8, where its ANSI code page is 949).
+# Wine prefix. --locale is the one Wine runs in, whose ANSI code page Wine takes (ko_KR.UTF-8: 949).
 #
 # The environment comes from tools/session: all but the page need an X display (--display), gtk
 # needs IBus too (--ibus), and the Wine backend runs every Wine command in `tools/session --wine`.
@@ -46,6 +46,7 @@ def main():
     parser.add_argument("--locale", default="ko_KR.UTF-8")
     parser.add_argument("--cases", type=lambda names: set(names.split(",")), default=set())
     options = parser.parse_args()
+    options.work.mkdir(parents=True, exist_ok=True)
     ours = {name: run for name, (run, front_ends) in CASES.items() if options.front_end in front_ends}
     if unknown := options.cases.difference(ours):
         parser.error(f"no such cases of {options.front_end}: {sorted(unknown)}")

@@ -26,13 +26,17 @@ WRITE_ERROR, CANNOT_SAVE, UNREADABLE = (TEXTS[name].replace("%s", "msg.dat")
                                         for name in ("kFileErrorTemplate", "kCannotSaveTemplate", "kUnreadableTemplate"))
 
 
+def cp949(text):  # as Windows' table has it, which gives the bytes 80 and FF characters of their own
+    return b"".join({"\x80": b"\x80", "\uf8f7": b"\xff"}.get(c) or c.encode("cp949", "replace") for c in text)
+
+
 def status(message):  # the caption for a message with LF line breaks
-    left = 80 - len(message.encode("cp949"))
+    left = 80 - len(cp949(message))
     return TEXTS["kRemainingTemplate" if left >= 0 else "kOverTemplate"].replace("%d", str(abs(left)))
 
 
 def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR CR LF
-    return message.encode("cp949").replace(b"\n", b"\r\r\n")
+    return cp949(message).replace(b"\n", b"\r\r\n")
 
 
 def expect(actual, expected, what):

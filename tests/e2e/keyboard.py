@@ -11,12 +11,15 @@ x11.XGetKeyboardMapping.restype = ctypes.POINTER(ctypes.c_ulong)
 # A program reads the X keyboard map when it starts and again whenever the map changes. For a
 # character missing from the map, xdotool binds a spare keycode just before pressing it and restores
 # the map right after: a program that reads the key before it has taken in the new map (Wine under
-# emulation is slow to) sees a key that means nothing. So every character beyond ASCII in the text of
-# the cases' code gets a keycode of its own before any program starts, and the map stays as it is.
+# emulation is slow to) sees a key that means nothing. So every character beyond ASCII that the cases
+# type gets a keycode of its own before any program starts, and the map stays as it is. Only those:
+# Wine gives such keys virtual key codes from a small pool (eight here), past which a key types nothing.
 class Keyboard:
     def __init__(self, cases):
-        self.characters = {c for case in cases for node in ast.walk(ast.parse(inspect.getsource(case)))
-                           if isinstance(getattr(node, "value", None), str) for c in node.value if c > "\x7f"}
+        self.characters = {c for case in cases for call in ast.walk(ast.parse(inspect.getsource(case)))
+                           if isinstance(call, ast.Call) and getattr(call.func, "attr", None) == "type"
+                           for node in ast.walk(call) if isinstance(getattr(node, "value", None), str)
+                           for c in node.value if c > "\x7f"}
         # Held open until the harness ends: an X server whose last client leaves resets its map.
         self.display = ctypes.c_void_p(x11.XOpenDisplay(None))
         low, high, width = ctypes.c_int(), ctypes.c_int(), ctypes.c_int()

@@ -1,5 +1,7 @@
 # Quillet.exe under Wine, read from inside Wine by driver.exe (driver.cpp), which sees it as Windows
-# does: raw bytes of the locale's ANSI code page. The driver answers a word, then bytes as hex.
+# does: its windows' Unicode text, and the clipboard's formats as another program reads them. The
+# driver answers a word, then bytes as hex. Windows' own table gives the bytes 80 and FF characters
+# of their own, and an emoji's two UTF-16 halves are a "?" each.
 import contextlib
 import os
 import subprocess
@@ -7,12 +9,12 @@ import tempfile
 from pathlib import Path
 
 from composer import Composer
-from harness import PATIENCE, expect
+from harness import PATIENCE, cp949, expect
 
 
 class WineComposer(Composer):
-    encoding = "cp949"
     line_break = "\r\n"
+    lacking = "\x80", "\uf8f7", "??"
 
     @staticmethod
     def prepare(options):
@@ -27,6 +29,8 @@ class WineComposer(Composer):
         desktop = subprocess.Popen([*WineComposer.wine, "wine", str(options.driver), "hold-desktop"],
                                    stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         expect(desktop.stdout.readline().strip(), b"held", "driver hold-desktop")
+        code_page = subprocess.run([*WineComposer.wine, "wine", str(options.driver), "code-page"], capture_output=True)
+        print(f"Wine in {options.locale}: ANSI code page {code_page.stdout.split()[0].decode()}", flush=True)
 
     @staticmethod
     def finish(options):
@@ -68,10 +72,14 @@ class WineComposer(Composer):
     def text(self):
         return self.driver("text")[1]
 
-    def clipboard(self):  # CF_TEXT: the block holds the text and a zero
+    def clipboard(self):
+        # CF_UNICODETEXT, with CF_LOCALE Korean, and CF_TEXT, the same text in code page 949. Each
+        # block holds its text and a zero.
         size, text = self.driver("clipboard")
-        expect(int(size), len(text) + 1, f"size of the clipboard block holding {text!r}")
-        return text
+        sizes, unicode = self.driver("unicode-clipboard")
+        expect((int(size), sizes, text), (len(text) + 1, f"{len(unicode.decode().encode('utf-16-le')) + 2}/412",
+                                          cp949(unicode.decode())), f"CF_TEXT and CF_LOCALE beside {unicode!r}")
+        return unicode
 
     def set_clipboard(self, text):
         self.driver("set-clipboard", self.enc(text).hex())

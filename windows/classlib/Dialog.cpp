@@ -13,8 +13,8 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd)
 END_MESSAGE_MAP()
 
 INT_PTR CDialog::DoModal() {
-    const LPCSTR name = MAKEINTRESOURCEA(m_nIDTemplate);
-    return ::DialogBoxParamA(AfxFindResourceHandle(name, RT_DIALOG), name,
+    const LPCWSTR name = MAKEINTRESOURCEW(m_nIDTemplate);
+    return ::DialogBoxParamW(AfxFindResourceHandle(name, RT_DIALOG), name,
                              m_pParentWnd != nullptr ? m_pParentWnd->m_hWnd : nullptr, DialogProc,
                              reinterpret_cast<LPARAM>(this));
 }
@@ -40,7 +40,7 @@ void CDialog::CenterWindow() {
     RECT window;
     RECT area;
     ::GetWindowRect(m_hWnd, &window);
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
     const int x = area.left + ((area.right - area.left) - (window.right - window.left)) / 2;
     const int y = area.top + ((area.bottom - area.top) - (window.bottom - window.top)) / 2;
     ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -56,7 +56,7 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam) {
     // The dialog manager takes this one's result as the procedure's return value; the others'
     // through DWLP_MSGRESULT.
     if (message == WM_QUERYDRAGICON) return result;
-    ::SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    ::SetWindowLongPtrW(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
@@ -64,10 +64,10 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam) {
 // and the dialog goes on as it was.
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
-        ::SetWindowLongPtrA(window, DWLP_USER, lParam);
+        ::SetWindowLongPtrW(window, DWLP_USER, lParam);
         reinterpret_cast<CDialog*>(lParam)->m_hWnd = window;
     }
-    auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrA(window, DWLP_USER));
+    auto* dialog = reinterpret_cast<CDialog*>(::GetWindowLongPtrW(window, DWLP_USER));
     if (dialog == nullptr) return FALSE;
     try {
         return dialog->HandleMessage(message, wParam);

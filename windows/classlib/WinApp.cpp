@@ -1,36 +1,24 @@
 #include "windows/classlib/WinApp.h"
 
-#include <mbctype.h>
-
-#include <cstdlib>
-#include <exception>
-#include <new>
+#include <algorithm>
 
 #include "core/FileException.h"
 #include "rules/Texts.h"
+#include "windows/Cp949.h"
 
 namespace {
 
 CWinApp* g_app = nullptr;
 
-// Multibyte string functions of the runtime follow the system's ANSI code page. Set before any
-// other static object, the application object included, is constructed.
-struct MultibyteCodePage {
-    MultibyteCodePage() { _setmbcp(_MB_CP_ANSI); }
-};
-__attribute__((init_priority(101))) MultibyteCodePage g_multibyteCodePage;
-
-CString ModuleName() {
-    char path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    CString name(path, static_cast<int>(length < MAX_PATH ? length : 0));
-    const char* base = name;
-    for (const char* p = name; *p != '\0'; p = ::CharNextA(p))
-        if (*p == '\\' || *p == '/') base = p + 1;
-    CString result(base);
-    for (const char* p = result; *p != '\0'; p = ::CharNextA(p))
-        if (*p == '.') return result.Left(static_cast<int>(p - static_cast<const char*>(result)));
-    return result;
+// The executable's file name without its folder and extension.
+std::wstring ModuleName() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const wchar_t* const end = path + (length < MAX_PATH ? length : 0);
+    const wchar_t* name = path;
+    for (const wchar_t* p = path; p != end; ++p)
+        if (*p == L'\\' || *p == L'/') name = p + 1;
+    return std::wstring(name, std::find(name, end, L'.'));
 }
 
 }  // namespace
@@ -38,18 +26,16 @@ CString ModuleName() {
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
 END_MESSAGE_MAP()
 
-CWinApp::CWinApp(const char* appName) : m_strAppName(appName != nullptr ? CString(appName) : ModuleName()) {
-    g_app = this;
-}
+CWinApp::CWinApp(const wchar_t* appName) : m_strAppName(appName != nullptr ? appName : ModuleName()) { g_app = this; }
 
 CWinApp::~CWinApp() { g_app = nullptr; }
 
 CWinApp* AfxGetApp() { return g_app; }
 
 // Resources live in the executable, whose handle AfxWinMain recorded.
-HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type) {
+HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type) {
     const HINSTANCE module = g_app != nullptr ? g_app->m_hInstance : nullptr;
-    return ::FindResourceA(module, name, type) != nullptr ? module : nullptr;
+    return ::FindResourceW(module, name, type) != nullptr ? module : nullptr;
 }
 
 // The command line and show state are not read: the program takes no arguments, and a modal
@@ -63,53 +49,23 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 }
 
 namespace {
-int Report(HWND owner, const char* text, UINT type = MB_OK | MB_ICONEXCLAMATION) {
-    return ::MessageBoxA(owner, text, g_app != nullptr ? static_cast<const char*>(g_app->m_strAppName) : nullptr, type);
+int Report(HWND owner, const std::wstring& text, UINT type = MB_OK | MB_ICONEXCLAMATION) {
+    return ::MessageBoxW(owner, text.c_str(), g_app != nullptr ? g_app->m_strAppName.c_str() : nullptr, type);
 }
 }  // namespace
 
-int AfxMessageBox(const char* text, UINT type) {
+int AfxMessageBox(const std::wstring& text, UINT type) {
     const CWnd* main = g_app != nullptr ? g_app->m_pMainWnd : nullptr;
     return Report(main != nullptr ? main->m_hWnd : nullptr, text, type);
 }
 
 void AfxReportFileException(HWND owner, const CFileException& error) {
-    CString text;
-    text.Format(kFileErrorTemplate, error.GetFileName());
-    text += "\r\n\r\n";
-    text += error.GetErrorMessage();
-    Report(owner, text);
+    CString sentence;
+    sentence.Format(kFileErrorTemplate, error.GetFileName());
+    Report(owner, FromCp949(sentence) + L"\r\n\r\n" + FromUtf8(error.GetErrorMessage()));
 }
 
-void AfxReportUnexpectedException(HWND owner) { Report(owner, kUnexpectedError); }
-
-// What the C++ runtime's defaults would add to the program: a terminate handler that prints the
-// escaping exception's type name to a console this program does not have, with a 46 KB name
-// demangler to do it; and throw helpers for the standard containers whose exception classes hold
-// reference-counted strings, which bring in two whole instantiations of std::string, some 85 KB
-// (in the 32-bit program the linker keeps every function whose unwind entry it keeps). The
-// definitions here take their places. The program catches no standard exception by type: every
-// one ends in the same report where the window procedure catches it. Should the link report one
-// of these helpers defined twice, the code has come to use another of the runtime's throw
-// helpers: define that one here as well.
-void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
-
-namespace {
-class LibraryError : public std::exception {
-public:
-    // The runtime passes string literals only.
-    explicit LibraryError(const char* what) : m_what(what) {}
-    const char* what() const noexcept override { return m_what; }
-
-private:
-    const char* m_what;
-};
-}  // namespace
-
-void std::__throw_bad_alloc() { throw std::bad_alloc(); }
-void std::__throw_length_error(const char* what) { throw LibraryError(what); }
-void std::__throw_logic_error(const char* what) { throw LibraryError(what); }
-void std::__throw_out_of_range_fmt(const char* format, ...) { throw LibraryError(format); }
+void AfxReportUnexpectedException(HWND owner) { Report(owner, FromCp949(kUnexpectedError)); }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     return AfxWinMain(instance, nullptr, commandLine, showCommand);

@@ -10,7 +10,7 @@ inline constexpr UINT ID_HELP = 0xE146;
 class CWinApp : public CCmdTarget {
 public:
     // A null name means the executable's own name, which then titles the program's message boxes.
-    explicit CWinApp(const char* appName = nullptr);
+    explicit CWinApp(const wchar_t* appName = nullptr);
     ~CWinApp() override;
 
     // Called once at start; a dialog-based program does all its work here and returns FALSE,
@@ -21,7 +21,7 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
-    CString m_strAppName;
+    std::wstring m_strAppName;
 
     DECLARE_MESSAGE_MAP()
 };
@@ -29,10 +29,10 @@ public:
 CWinApp* AfxGetApp();
 int AfxWinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int showCommand);
 // The module that holds the resource, or nullptr.
-HINSTANCE AfxFindResourceHandle(LPCSTR name, LPCSTR type);
+HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type);
 
 // A message box over the main window, titled with the program's name; returns the button pressed.
-int AfxMessageBox(const char* text, UINT type);
+int AfxMessageBox(const std::wstring& text, UINT type);
 // How an exception that escaped a handler is told to the user: a message box owned by `owner`.
 void AfxReportFileException(HWND owner, const CFileException& error);
 void AfxReportUnexpectedException(HWND owner);

@@ -18,10 +18,9 @@ bool CCmdTarget::OnCmdMsg(UINT message, WPARAM wParam, LRESULT& result) {
     return false;
 }
 
-void CWnd::GetWindowTextA(CString& text) const {
-    const int length = ::GetWindowTextLengthA(m_hWnd);  // may exceed the text, never fall short
-    const int copied = ::GetWindowTextA(m_hWnd, text.GetBuffer(length + 1), length + 1);
-    text.ReleaseBuffer(copied);
+void CWnd::GetWindowText(std::wstring& text) const {
+    text.resize(static_cast<size_t>(::GetWindowTextLengthW(m_hWnd)) + 1);  // may exceed the text, never fall short
+    text.resize(static_cast<size_t>(::GetWindowTextW(m_hWnd, text.data(), static_cast<int>(text.size()))));
 }
 
 LRESULT CWnd::Default() {

@@ -1,9 +1,10 @@
-// Message maps, CWnd and the small window helpers over the Win32 API.
+// Message maps, CWnd and the small window helpers over the Win32 API. Every window is a Unicode one:
+// its text is UTF-16, whatever the system's ANSI code page.
 #pragma once
 
 #include <windows.h>
 
-#include "core/String.h"
+#include <string>
 
 class CCmdTarget;
 
@@ -63,10 +64,10 @@ class CWnd : public CCmdTarget {
 public:
     HWND m_hWnd = nullptr;
 
-    void GetWindowTextA(CString& text) const;
-    void SetWindowTextA(const char* text) { ::SetWindowTextA(m_hWnd, text); }
+    void GetWindowText(std::wstring& text) const;
+    void SetWindowText(const wchar_t* text) { ::SetWindowTextW(m_hWnd, text); }
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return ::SendMessageA(m_hWnd, message, wParam, lParam);
+        return ::SendMessageW(m_hWnd, message, wParam, lParam);
     }
     BOOL IsIconic() const { return ::IsIconic(m_hWnd); }
     void GetClientRect(RECT* rect) const { ::GetClientRect(m_hWnd, rect); }
