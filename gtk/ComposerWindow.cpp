@@ -308,13 +308,13 @@ void ComposerWindow::CloseUnasked() {
     if (!m_closing) Follow(m_conversation.Close(Closing::kSessionEnds));
 }
 
-void ComposerWindow::Follow(const CloseStep& step) {
-    switch (step.action) {
+void ComposerWindow::Follow(CloseStep step) {
+    switch (step) {
         case CloseStep::kSave:
             return Follow(Save());
         case CloseStep::kAsk:
             // The answer is followed once the dialog's signal is over: it may close the window, or ask again.
-            return Ask(step.question, [this](Reply reply) {
+            return Ask(m_conversation.Asked(), [this](Reply reply) {
                 Glib::signal_idle().connect_once([this, reply] { Follow(m_conversation.Answered(reply)); });
             });
         case CloseStep::kClose:
@@ -361,7 +361,7 @@ void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer
 void ComposerWindow::Ask(const Question& question, std::function<void(Reply)> onAnswer) {
     // The reason is the system's own words, in the locale's encoding.
     Glib::ustring detail = Glib::locale_to_utf8(static_cast<const char*>(question.reason));
-    if (!question.choice.IsEmpty()) detail += (detail.empty() ? "" : "\n\n") + FromCp949(question.choice);
+    if (*question.choice != '\0') detail += (detail.empty() ? "" : "\n\n") + FromCp949(question.choice);
     const Glib::ustring text = FromCp949(question.text);
     // OK is named by the toolkit, in the desktop's language; the questions' buttons as on Windows.
     const bool ok = question.buttons == Buttons::kOk;

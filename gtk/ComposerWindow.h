@@ -47,7 +47,7 @@ private:
     // asked, chose to close without saving.
     bool OnCloseRequest();
     // Every way out comes here: does what the close conversation says, step by step.
-    void Follow(const CloseStep& step);
+    void Follow(CloseStep step);
     // Saves the message, the syllable being composed committed first; returns what comes next.
     CloseStep Save();
     // Closes, the message saved or given up.

@@ -21,17 +21,14 @@ enum class Buttons { kOk, kRetryCancel, kYesNoCancel };
 enum class Reply { kOk, kYes, kNo, kRetry, kCancel, kDismissed };
 
 struct Question {
-    CString text;    // what happened, naming the file, in code page 949
-    CString reason;  // the system's own words for it, as the system gave them; may be empty
-    CString choice;  // what each button does, in code page 949; may be empty
-    Buttons buttons = Buttons::kOk;
+    CString text;        // what happened, naming the file, in code page 949
+    CString reason;      // the system's own words for it, as the system gave them; may be empty
+    const char* choice;  // what each button does, in code page 949; may be empty
+    Buttons buttons;
 };
 
-struct CloseStep {
-    enum Action { kSave, kAsk, kClose, kStay };
-    Action action;
-    Question question;  // with kAsk
-};
+// What the front end does next. kAsk: shows the conversation's Question() and passes back the answer.
+enum class CloseStep { kSave, kAsk, kClose, kStay };
 
 class CloseConversation {
 public:
@@ -48,15 +45,19 @@ public:
     // The button the user pressed in the question a step asked.
     CloseStep Answered(Reply reply);
 
+    // The question of the last kAsk.
+    const Question& Asked() const { return m_question; }
+
 private:
     // Where the conversation ends when nobody is asked.
     CloseStep Unasked() const;
-    CloseStep Ask(Question question);
+    // Asks `format` (naming msg.dat), with the system's `reason`, `choice` and `buttons`.
+    CloseStep Ask(const char* format, const CString& reason, const char* choice, Buttons buttons);
 
     // msg.dat could not be read at start: it is replaced only once the user has said so.
     bool m_unreadable;
     Closing m_how = Closing::kByUser;
-    Buttons m_asked = Buttons::kOk;
+    Question m_question{{}, {}, "", Buttons::kOk};
 };
 
 // The report of a file that opened but could not be read or written: `fileName` and the system's

@@ -26,8 +26,7 @@ std::string Follow(CloseConversation& closing, const std::string& event) {
                                                  : closing.Answered(replies.at(event));
     const char* actions[] = {"save", "ask", "close", "stay"};
     const char* buttons[] = {"-ok", "-retry/cancel", "-yes/no/cancel"};
-    return actions[step.action] +
-           std::string(step.action == CloseStep::kAsk ? buttons[int(step.question.buttons)] : "");
+    return actions[int(step)] + std::string(step == CloseStep::kAsk ? buttons[int(closing.Asked().buttons)] : "");
 }
 
 }  // namespace
@@ -67,15 +66,18 @@ TEST(CloseConversation, SavesAsksClosesOrStays) {
 
 TEST(CloseConversation, QuestionsNameTheFileGiveTheReasonAndSayWhatEachButtonDoes) {
     CloseConversation closing(AtStart::kUnreadable);
-    const Question unreadable = closing.Close(Closing::kByUser).question;
+    closing.Close(Closing::kByUser);
+    const Question unreadable = closing.Asked();
     closing.Answered(Reply::kYes);
-    const Question cannotOpen = closing.CannotOpen("denied").question;
+    closing.CannotOpen("denied");
+    const Question cannotOpen = closing.Asked();
     closing.Answered(Reply::kRetry);
     closing.Close(Closing::kByUser);
-    const Question cannotWrite = closing.CannotWrite("full").question;
+    closing.CannotWrite("full");
+    const Question cannotWrite = closing.Asked();
     for (const Question* question : {&unreadable, &cannotOpen, &cannotWrite})
         EXPECT_EQ(Str(question->text).rfind("\"msg.dat\" ", 0), 0u) << Str(question->text);
     EXPECT_EQ(Str(unreadable.reason) + Str(cannotOpen.reason) + Str(cannotWrite.reason), "deniedfull");
-    EXPECT_NE(Str(unreadable.choice), Str(cannotOpen.choice));
-    EXPECT_TRUE(cannotWrite.choice.IsEmpty());
+    EXPECT_STRNE(unreadable.choice, cannotOpen.choice);
+    EXPECT_STREQ(cannotWrite.choice, "");
 }
