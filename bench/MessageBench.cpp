@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "rules/MessageFile.h"
+#include "rules/MessageStore.h"
 
 namespace {
 

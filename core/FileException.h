@@ -1,11 +1,8 @@
 // CFileException: a read, write or close error on a file that opened. It carries the file name,
 // the system's error code and the system's description of it from the moment it is thrown, and
-// copies without throwing, so a handler far up the stack can still report it.
+// copies without throwing or allocating, so a handler far up the stack can still report it, even
+// when memory has run out.
 #pragma once
-
-#include <memory>
-
-#include "core/String.h"
 
 class CFileException {
 public:
@@ -13,13 +10,11 @@ public:
 
     long m_lOsError;
 
-    const char* GetFileName() const noexcept { return m_detail->fileName; }
-    const char* GetErrorMessage() const noexcept { return m_detail->description; }
+    const char* GetFileName() const noexcept { return m_szFileName; }
+    const char* GetErrorMessage() const noexcept { return m_szDescription; }
 
 private:
-    struct Detail {
-        CString fileName;
-        CString description;
-    };
-    std::shared_ptr<const Detail> m_detail;
+    // Longer names and descriptions are cut short.
+    char m_szFileName[260];
+    char m_szDescription[512];
 };

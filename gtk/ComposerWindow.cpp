@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "rules/LengthStatus.h"
-#include "rules/MessageFile.h"
+#include "rules/MessageStore.h"
 #include "rules/Texts.h"
 
 namespace {
@@ -136,6 +136,17 @@ CString ToCp949(std::string_view text) { return CodePage::Get().FromUtf8(text); 
 
 Glib::ustring FromCp949(const CString& bytes) { return CodePage::Get().ToUtf8(bytes); }
 
+// The buttons of each question but OK, in order, with the reply each gives.
+constexpr struct {
+    Buttons buttons;
+    const char* label;
+    Reply reply;
+} kButtons[] = {{Buttons::kRetryCancel, kRetryButton, Reply::kRetry},
+                {Buttons::kRetryCancel, kCancelButton, Reply::kCancel},
+                {Buttons::kYesNoCancel, kYesButton, Reply::kYes},
+                {Buttons::kYesNoCancel, kNoButton, Reply::kNo},
+                {Buttons::kYesNoCancel, kCancelButton, Reply::kCancel}};
+
 // What the view keeps of inserted text: each line break a single LF, as the view makes a typed one,
 // and only characters code page 949 can represent, so that what is shown is what is counted.
 Glib::ustring Shown(const Glib::ustring& text) {
@@ -159,12 +170,13 @@ ComposerWindow::ComposerWindow() {
 
     const auto buffer = m_textView.get_buffer();
     std::optional<CString> message;
+    AtStart atStart = AtStart::kUnreadable;
     try {
-        message = LoadMessageFile(&m_unreadable);
+        message = LoadMessageFile(&atStart);
     } catch (const CFileException& error) {
-        m_unreadable = true;
-        ShowFileError(error);
+        Ask(FileError(error.GetFileName(), error.GetErrorMessage()), [](Reply) {});
     }
+    m_conversation = CloseConversation(atStart);
     if (message) {
         // What OnInsert would keep of it, without converting it twice more: decoded text holds only
         // characters of the code page.
@@ -284,60 +296,50 @@ bool ComposerWindow::OnClosingEvent(const Glib::RefPtr<const Gdk::Event>& event)
 }
 
 bool ComposerWindow::OnCloseRequest() {
-    if (!m_closing && SaveMessage(true)) Leave();
+    if (!m_closing) Follow(m_conversation.Close(Closing::kByUser));
     return true;
 }
 
 void ComposerWindow::SaveUnasked() {
-    if (!m_closing) SaveMessage(false);
+    if (!m_closing) Follow(m_conversation.Close(Closing::kSessionMayEnd));
 }
 
 void ComposerWindow::CloseUnasked() {
-    SaveUnasked();
-    Leave();
+    if (!m_closing) Follow(m_conversation.Close(Closing::kSessionEnds));
 }
 
-bool ComposerWindow::SaveMessage(bool mayAsk) {
-    CommitPreedit();
-    if (m_unreadable) {
-        if (!mayAsk) return true;
-        Ask(kUnreadableTemplate, "", kUnreadableChoice,
-            {{kYesButton, Gtk::ResponseType::YES},
-             {kNoButton, Gtk::ResponseType::NO},
-             {kCancelButton, Gtk::ResponseType::CANCEL}},
-            [this](int answer) {
-                if (answer == Gtk::ResponseType::YES) {
-                    m_unreadable = false;
-                    close();
-                } else if (answer == Gtk::ResponseType::NO) {
-                    Leave();
-                }
+void ComposerWindow::Follow(CloseStep step) {
+    switch (step) {
+        case CloseStep::kSave:
+            return Follow(Save());
+        case CloseStep::kAsk:
+            // The answer is followed once the dialog's signal is over: it may close the window, or ask again.
+            return Ask(m_conversation.Asked(), [this](Reply reply) {
+                Glib::signal_idle().connect_once([this, reply] { Follow(m_conversation.Answered(reply)); });
             });
-        return false;
+        case CloseStep::kClose:
+            return Leave();
+        case CloseStep::kStay:
+            return;
     }
-    std::optional<CFileException> refused;
+}
+
+CloseStep ComposerWindow::Save() {
+    CommitPreedit();
     try {
-        refused = SaveMessageFile([this] {
+        const std::optional<CFileException> refused = SaveMessageFile([this] {
             gsize size = 0;
             const auto view = ViewText({});
             CString text = ToCp949({static_cast<const char*>(view->get_data(size)), size});
             text.Replace("\n", "\r\n");  // each line break as the Windows editor holds it
             return text;
         });
+        return refused ? m_conversation.CannotOpen(refused->GetErrorMessage()) : m_conversation.Saved();
     } catch (const CFileException& error) {
-        if (mayAsk) ShowFileError(error);
-        return !mayAsk;  // open with its text; Esc tries again
+        return m_conversation.CannotWrite(error.GetErrorMessage());
     } catch (...) {
-        // Whatever else fails, the window stays open with the message rather than lose it.
-        if (mayAsk) ShowError(FromCp949(kUnexpectedError), "");
-        return !mayAsk;
+        return m_conversation.Failed();
     }
-    if (!refused || !mayAsk) return true;
-    Ask(kCannotSaveTemplate, Glib::locale_to_utf8(refused->GetErrorMessage()), kCannotSaveChoice,
-        {{kRetryButton, Gtk::ResponseType::OK}, {kCancelButton, Gtk::ResponseType::CANCEL}}, [this](int answer) {
-            if (answer == Gtk::ResponseType::CANCEL) Leave();
-        });
-    return false;
 }
 
 void ComposerWindow::Leave() {
@@ -356,35 +358,24 @@ void ComposerWindow::OnStored(GObject* clipboard, GAsyncResult* result, gpointer
     static_cast<ComposerWindow*>(window)->get_application()->quit();
 }
 
-void ComposerWindow::ShowFileError(const CFileException& error) {
-    CString text;
-    text.Format(kFileErrorTemplate, error.GetFileName());
-    ShowError(FromCp949(text), Glib::locale_to_utf8(error.GetErrorMessage()));
-}
-
-void ComposerWindow::ShowError(const Glib::ustring& text, const Glib::ustring& detail) {
-    m_errorDialog =
-        std::make_unique<Gtk::MessageDialog>(*this, text, false, Gtk::MessageType::WARNING, Gtk::ButtonsType::OK, true);
+void ComposerWindow::Ask(const Question& question, std::function<void(Reply)> onAnswer) {
+    // The reason is the system's own words, in the locale's encoding.
+    Glib::ustring detail = Glib::locale_to_utf8(static_cast<const char*>(question.reason));
+    if (*question.choice != '\0') detail += (detail.empty() ? "" : "\n\n") + FromCp949(question.choice);
+    const Glib::ustring text = FromCp949(question.text);
+    // OK is named by the toolkit, in the desktop's language; the questions' buttons as on Windows.
+    const bool ok = question.buttons == Buttons::kOk;
+    m_errorDialog = std::make_unique<Gtk::MessageDialog>(*this, text, false, Gtk::MessageType::WARNING,
+                                                         ok ? Gtk::ButtonsType::OK : Gtk::ButtonsType::NONE, true);
     m_errorDialog->set_title(text);  // also what a window list shows, and what tests can read
     m_errorDialog->set_secondary_text(detail);
-    m_errorDialog->signal_response().connect([this](int) { m_errorDialog->hide(); });
-    m_errorDialog->show();
-}
-
-void ComposerWindow::Ask(const char* format, const Glib::ustring& reason, const char* choice,
-                         std::initializer_list<std::pair<const char*, int>> buttons,
-                         std::function<void(int)> onAnswer) {
-    CString text;
-    text.Format(format, kMessageFileName);
-    m_errorDialog = std::make_unique<Gtk::MessageDialog>(*this, FromCp949(text), false, Gtk::MessageType::WARNING,
-                                                         Gtk::ButtonsType::NONE, true);
-    m_errorDialog->set_title(FromCp949(text));
-    m_errorDialog->set_secondary_text((reason.empty() ? "" : reason + "\n\n") + FromCp949(choice));
-    for (const auto& [label, response] : buttons) m_errorDialog->add_button(FromCp949(label), response);
-    // The answer is acted on once the dialog's signal is over: it may close the window, or ask again.
-    m_errorDialog->signal_response().connect([this, onAnswer](int answer) {
+    for (const auto& [buttons, label, reply] : kButtons)
+        if (buttons == question.buttons) m_errorDialog->add_button(FromCp949(label), static_cast<int>(reply));
+    m_errorDialog->signal_response().connect([this, onAnswer](int response) {
         m_errorDialog->hide();
-        Glib::signal_idle().connect_once([onAnswer, answer] { onAnswer(answer); });
+        onAnswer(response == Gtk::ResponseType::OK ? Reply::kOk
+                 : response < 0                    ? Reply::kDismissed
+                                                   : static_cast<Reply>(response));
     });
     m_errorDialog->show();
 }

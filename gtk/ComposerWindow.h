@@ -10,12 +10,10 @@
 #include <gtkmm/window.h>
 
 #include <functional>
-#include <initializer_list>
 #include <memory>
-#include <utility>
 
-#include "core/FileException.h"
 #include "core/String.h"
+#include "rules/CloseConversation.h"
 
 namespace Gtk {
 class MessageDialog;
@@ -48,20 +46,17 @@ private:
     // Esc and a close request: the window closes once the message is saved, or once the user,
     // asked, chose to close without saving.
     bool OnCloseRequest();
-    // Every way out comes here. Saves the message, asking the user first where `mayAsk` and msg.dat
-    // could not be read at start or cannot be opened now; true when the window may close now.
-    bool SaveMessage(bool mayAsk);
+    // Every way out comes here: does what the close conversation says, step by step.
+    void Follow(CloseStep step);
+    // Saves the message, the syllable being composed committed first; returns what comes next.
+    CloseStep Save();
     // Closes, the message saved or given up.
     void Leave();
     // Ends the program once the clipboard manager has the text, or has failed to take it.
     static void OnStored(GObject* clipboard, GAsyncResult* result, gpointer window);
-    // Report a failure in Korean, as the Windows program does, in a dialog over the window.
-    void ShowFileError(const CFileException& error);
-    void ShowError(const Glib::ustring& text, const Glib::ustring& detail);
-    // A question about msg.dat: `format` names it, `reason` and `choice` follow; `onAnswer` gets the
-    // response of the button pressed, or Gtk::ResponseType::DELETE_EVENT for Esc.
-    void Ask(const char* format, const Glib::ustring& reason, const char* choice,
-             std::initializer_list<std::pair<const char*, int>> buttons, std::function<void(int)> onAnswer);
+    // Shows `question` in Korean, as the Windows program does, in a dialog over the window; `onAnswer`
+    // gets the button pressed, or Reply::kDismissed for Esc.
+    void Ask(const Question& question, std::function<void(Reply)> onAnswer);
 
     // The view's text with `preedit` at the cursor, in UTF-8.
     Glib::RefPtr<Glib::Bytes> ViewText(const Glib::ustring& preedit);
@@ -72,5 +67,5 @@ private:
     Glib::ustring m_preedit;
     sigc::connection m_preeditUpdate;
     bool m_closing = false;
-    bool m_unreadable = false;  // msg.dat could not be read at start: replaced only when the user says so
+    CloseConversation m_conversation{AtStart::kAbsent};
 };

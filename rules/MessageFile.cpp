@@ -23,15 +23,3 @@ CString MessageFromFileBytes(const CString& stored) {
     const bool keepLast = ended && length >= 2 && message[length - 2] == '\r';
     return keepLast ? message : message.Left(length - 1);
 }
-
-std::optional<CString> LoadMessageFile(bool* unreadable) {
-    CFile file;
-    CFileException error(kMessageFileName, 0, "");
-    if (!file.Open(kMessageFileName, CFile::modeRead, &error)) {
-        if (unreadable != nullptr) *unreadable = !fileos::IsNotFound(error.m_lOsError);
-        return std::nullopt;
-    }
-    const CString stored = file.ReadAll();
-    file.Close();
-    return MessageFromFileBytes(stored);
-}

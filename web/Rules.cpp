@@ -3,6 +3,7 @@
 // The text area holds LF line breaks where the Windows editor holds CR LF.
 #include <utility>
 
+#include "rules/CloseConversation.h"
 #include "rules/LengthStatus.h"
 #include "rules/MessageFile.h"
 #include "rules/Texts.h"
@@ -46,8 +47,4 @@ QUILLET_EXPORT(quillet_save) int Save() {
 QUILLET_EXPORT(quillet_load) int Load() { return Result(NormaliseMessage(MessageFromFileBytes(input))); }
 
 // The report of a file that could not be read, for the file's name.
-QUILLET_EXPORT(quillet_file_error) int FileError() {
-    CString report;
-    report.Format(kFileErrorTemplate, static_cast<const char*>(input));
-    return Result(report);
-}
+QUILLET_EXPORT(quillet_file_error) int FileErrorReport() { return Result(FileError(input, {}).text); }

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "rules/LengthStatus.h"
-#include "rules/MessageFile.h"
+#include "rules/MessageStore.h"
 #include "rules/Texts.h"
 #include "windows/Cp949.h"
 #include "windows/classlib/WinApp.h"
@@ -30,12 +30,13 @@ BOOL CComposerDlg::OnInitDialog() {
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     std::optional<CString> message;
+    AtStart atStart = AtStart::kUnreadable;
     try {
-        message = LoadMessageFile(&m_bUnreadable);
-    } catch (const CFileException&) {
-        m_bUnreadable = true;
-        throw;
+        message = LoadMessageFile(&atStart);
+    } catch (const CFileException& error) {
+        AfxReportFileException(m_hWnd, error);
     }
+    m_conversation = CloseConversation(atStart);
     if (message) {
         m_editMessage.SetWindowText(FromCp949(*message).c_str());
         OnOK();
@@ -89,50 +90,43 @@ void CComposerDlg::Hold(const std::wstring& text, const std::wstring& held) {
     m_editMessage.SendMessage(EM_SETSEL, static_cast<WPARAM>(moved(start)), moved(end));
 }
 
-void CComposerDlg::OnCancel() {
-    // A failed write throws past EndDialog: the window stays open with the text, to try again.
-    if (SaveMessage(true)) CDialog::OnCancel();
-}
+void CComposerDlg::OnCancel() { Follow(m_conversation.Close(Closing::kByUser)); }
 
 LRESULT CComposerDlg::OnEndSession() {
-    if (GetCurrentMessage()->wParam == FALSE) return 0;
-    try {
-        SaveMessage(false);
-    } catch (...) {
-        // No report can be shown now: msg.dat is left as it was, the message is on the clipboard.
-    }
-    CDialog::OnCancel();
+    if (GetCurrentMessage()->wParam != FALSE) Follow(m_conversation.Close(Closing::kSessionEnds));
     return 0;
 }
 
-bool CComposerDlg::SaveMessage(bool mayAsk) {
-    if (m_bUnreadable) {
-        if (!mayAsk) return true;
-        switch (Ask(kUnreadableTemplate, nullptr, kUnreadableChoice, MB_YESNOCANCEL)) {
-            case IDYES:
-                m_bUnreadable = false;
+void CComposerDlg::Follow(CloseStep step) {
+    for (;;) {
+        switch (step) {
+            case CloseStep::kSave:
+                step = Save();
                 break;
-            case IDNO:
-                return true;
-            default:
-                return false;
+            case CloseStep::kAsk:
+                step = m_conversation.Answered(AfxAsk(m_conversation.Asked()));
+                break;
+            case CloseStep::kClose:
+                return CDialog::OnCancel();
+            case CloseStep::kStay:
+                return;
         }
     }
-    const std::optional<CFileException> refused = SaveMessageFile([this] {
-        std::wstring text;
-        m_editMessage.GetWindowText(text);
-        return ToCp949(text);
-    });
-    if (!refused || !mayAsk) return true;
-    return Ask(kCannotSaveTemplate, refused->GetErrorMessage(), kCannotSaveChoice, MB_RETRYCANCEL) == IDCANCEL;
 }
 
-int CComposerDlg::Ask(const char* format, const char* reason, const char* choice, UINT buttons) {
-    CString question;
-    question.Format(format, kMessageFileName);
-    std::wstring text = FromCp949(question) + L"\r\n\r\n";
-    if (reason != nullptr) text += FromUtf8(reason) + L"\r\n\r\n";
-    return AfxMessageBox(text + FromCp949(choice), buttons | MB_ICONEXCLAMATION);
+CloseStep CComposerDlg::Save() {
+    try {
+        const std::optional<CFileException> refused = SaveMessageFile([this] {
+            std::wstring text;
+            m_editMessage.GetWindowText(text);
+            return ToCp949(text);
+        });
+        return refused ? m_conversation.CannotOpen(refused->GetErrorMessage()) : m_conversation.Saved();
+    } catch (const CFileException& error) {
+        return m_conversation.CannotWrite(error.GetErrorMessage());
+    } catch (...) {
+        return m_conversation.Failed();
+    }
 }
 
 LRESULT CComposerDlg::OnChangeMessage() {

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <string>
 
-#include "rules/MessageFile.h"
+#include "rules/MessageStore.h"
 #include "tests/unit/TestSupport.h"
 
 namespace {
@@ -113,22 +113,23 @@ TEST_F(MessageFile, SavedWholeOrNotAtAll) {
 TEST_F(MessageFile, UnopenableFileIsReportedAndReadAndWriteErrorsThrow) {
     std::filesystem::create_directory(kMessageFileName);
     bool read = false;
-    bool unreadable = false;
+    AtStart atStart = AtStart::kRead;
     const auto refused = SaveMessageFile([&] { return read = true, CString("lost"); });
     ASSERT_TRUE(refused.has_value());
     EXPECT_STREQ(refused->GetFileName(), kMessageFileName);
     EXPECT_FALSE(read);  // not even asked for the text
     EXPECT_TRUE(std::filesystem::is_empty(kMessageFileName));
-    EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
-    EXPECT_TRUE(unreadable);
+    EXPECT_FALSE(LoadMessageFile(&atStart).has_value());
+    EXPECT_EQ(atStart, AtStart::kUnreadable);
     std::filesystem::remove(kMessageFileName);
-    EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
-    EXPECT_FALSE(unreadable);  // no file is no error
+    EXPECT_FALSE(LoadMessageFile(&atStart).has_value());
+    EXPECT_EQ(atStart, AtStart::kAbsent);  // no file is no error
 
     // A named pipe is no file to read: reading it would wait for a writer, at start, for ever.
     ASSERT_EQ(mkfifo(kMessageFileName, 0600), 0);
-    EXPECT_FALSE(LoadMessageFile(&unreadable).has_value());
-    EXPECT_TRUE(unreadable);
+    atStart = AtStart::kRead;
+    EXPECT_FALSE(LoadMessageFile(&atStart).has_value());
+    EXPECT_EQ(atStart, AtStart::kUnreadable);
     std::filesystem::remove(kMessageFileName);
 
     // A device is written in place, never replaced: /dev/full fails the write and stays.

@@ -52,6 +52,14 @@ namespace {
 int Report(HWND owner, const std::wstring& text, UINT type = MB_OK | MB_ICONEXCLAMATION) {
     return ::MessageBoxW(owner, text.c_str(), g_app != nullptr ? g_app->m_strAppName.c_str() : nullptr, type);
 }
+
+// The system's reason is UTF-8, the rules' sentences code page 949.
+std::wstring Paragraphs(const Question& question) {
+    std::wstring text = FromCp949(question.text);
+    for (const std::wstring& paragraph : {FromUtf8(question.reason), FromCp949(question.choice)})
+        if (!paragraph.empty()) text.append(L"\r\n\r\n").append(paragraph);
+    return text;
+}
 }  // namespace
 
 int AfxMessageBox(const std::wstring& text, UINT type) {
@@ -59,10 +67,24 @@ int AfxMessageBox(const std::wstring& text, UINT type) {
     return Report(main != nullptr ? main->m_hWnd : nullptr, text, type);
 }
 
+Reply AfxAsk(const Question& question) {
+    const UINT buttons[] = {MB_OK, MB_RETRYCANCEL, MB_YESNOCANCEL};
+    switch (AfxMessageBox(Paragraphs(question), buttons[static_cast<int>(question.buttons)] | MB_ICONEXCLAMATION)) {
+        case IDYES:
+            return Reply::kYes;
+        case IDNO:
+            return Reply::kNo;
+        case IDRETRY:
+            return Reply::kRetry;
+        case IDCANCEL:
+            return Reply::kCancel;
+        default:
+            return Reply::kOk;
+    }
+}
+
 void AfxReportFileException(HWND owner, const CFileException& error) {
-    CString sentence;
-    sentence.Format(kFileErrorTemplate, error.GetFileName());
-    Report(owner, FromCp949(sentence) + L"\r\n\r\n" + FromUtf8(error.GetErrorMessage()));
+    Report(owner, Paragraphs(FileError(error.GetFileName(), error.GetErrorMessage())));
 }
 
 void AfxReportUnexpectedException(HWND owner) { Report(owner, FromCp949(kUnexpectedError)); }

@@ -1,6 +1,7 @@
 // CWinApp and the process frame: the one application object, the entry point, resources.
 #pragma once
 
+#include "rules/CloseConversation.h"
 #include "windows/classlib/Wnd.h"
 
 class CFileException;
@@ -33,6 +34,9 @@ HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type);
 
 // A message box over the main window, titled with the program's name; returns the button pressed.
 int AfxMessageBox(const std::wstring& text, UINT type);
+// The rules' `question` in a message box over the main window: what happened, the system's reason
+// and what each button does, a paragraph each, with the question's buttons.
+Reply AfxAsk(const Question& question);
 // How an exception that escaped a handler is told to the user: a message box owned by `owner`.
 void AfxReportFileException(HWND owner, const CFileException& error);
 void AfxReportUnexpectedException(HWND owner);

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "rules/CloseConversation.h"
+#include "tests/unit/TestSupport.h"
+
+namespace {
+
+// One step of a conversation, "event>outcome": the window asked to close (user, ends, mayend), a
+// save's outcome (saved, open, write, failed) or the user's answer (ok, yes, no, retry, cancel,
+// dismissed); then what the conversation says next (save, close, stay, or ask and its buttons).
+std::string Follow(CloseConversation& closing, const std::string& event) {
+    static const std::map<std::string, Closing> closings = {
+        {"user", Closing::kByUser}, {"ends", Closing::kSessionEnds}, {"mayend", Closing::kSessionMayEnd}};
+    static const std::map<std::string, Reply> replies = {{"ok", Reply::kOk},         {"yes", Reply::kYes},
+                                                         {"no", Reply::kNo},         {"retry", Reply::kRetry},
+                                                         {"cancel", Reply::kCancel}, {"dismissed", Reply::kDismissed}};
+    const CloseStep step = closings.count(event) ? closing.Close(closings.at(event))
+                           : event == "saved"    ? closing.Saved()
+                           : event == "open"     ? closing.CannotOpen("denied")
+                           : event == "write"    ? closing.CannotWrite("full")
+                           : event == "failed"   ? closing.Failed()
+                                                 : closing.Answered(replies.at(event));
+    const char* actions[] = {"save", "ask", "close", "stay"};
+    const char* buttons[] = {"-ok", "-retry/cancel", "-yes/no/cancel"};
+    return actions[int(step)] + std::string(step == CloseStep::kAsk ? buttons[int(closing.Asked().buttons)] : "");
+}
+
+}  // namespace
+
+TEST(CloseConversation, SavesAsksClosesOrStays) {
+    const struct {
+        AtStart atStart;
+        const char* steps;
+    } conversations[] = {
+        {AtStart::kRead, "user>save saved>close"},
+        {AtStart::kAbsent,
+         "user>save open>ask-retry/cancel retry>stay user>save open>ask-retry/cancel dismissed>stay "
+         "user>save open>ask-retry/cancel cancel>close"},
+        {AtStart::kRead, "user>save write>ask-ok ok>stay user>save failed>ask-ok dismissed>stay user>save saved>close"},
+        // Asked before a file that could not be read is replaced, and once only: replaced on yes.
+        {AtStart::kUnreadable,
+         "user>ask-yes/no/cancel cancel>stay user>ask-yes/no/cancel dismissed>stay user>ask-yes/no/cancel no>close"},
+        {AtStart::kUnreadable,
+         "user>ask-yes/no/cancel yes>save open>ask-retry/cancel retry>stay user>save saved>close"},
+        // The session: nothing is asked, and what cannot be saved unasked is left as it is.
+        {AtStart::kRead, "ends>save saved>close"},
+        {AtStart::kRead, "ends>save open>close"},
+        {AtStart::kRead, "ends>save write>close"},
+        {AtStart::kRead, "ends>save failed>close"},
+        {AtStart::kUnreadable, "ends>close"},
+        {AtStart::kRead, "mayend>save saved>stay user>save saved>close"},
+        {AtStart::kRead, "mayend>save write>stay"},
+        {AtStart::kUnreadable, "mayend>stay user>ask-yes/no/cancel"},
+    };
+    for (const auto& conversation : conversations) {
+        CloseConversation closing(conversation.atStart);
+        std::istringstream steps(conversation.steps);
+        for (std::string event, outcome; std::getline(steps, event, '>') && steps >> outcome; steps.ignore(1))
+            ASSERT_EQ(Follow(closing, event), outcome) << conversation.steps << " at " << event;
+    }
+}
+
+TEST(CloseConversation, QuestionsNameTheFileGiveTheReasonAndSayWhatEachButtonDoes) {
+    CloseConversation closing(AtStart::kUnreadable);
+    closing.Close(Closing::kByUser);
+    const Question unreadable = closing.Asked();
+    closing.Answered(Reply::kYes);
+    closing.CannotOpen("denied");
+    const Question cannotOpen = closing.Asked();
+    closing.Answered(Reply::kRetry);
+    closing.Close(Closing::kByUser);
+    closing.CannotWrite("full");
+    const Question cannotWrite = closing.Asked();
+    for (const Question* question : {&unreadable, &cannotOpen, &cannotWrite})
+        EXPECT_EQ(Str(question->text).rfind("\"msg.dat\" ", 0), 0u) << Str(question->text);
+    EXPECT_EQ(Str(unreadable.reason) + Str(cannotOpen.reason) + Str(cannotWrite.reason), "deniedfull");
+    EXPECT_STRNE(unreadable.choice, cannotOpen.choice);
+    EXPECT_STREQ(cannotWrite.choice, "");
+}

@@ -1,0 +1,56 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "rules/MessageMarks.h"
+#include "tests/unit/TestSupport.h"
+
+namespace {
+
+std::string Times(int count, const std::string& text) {
+    std::string result;
+    for (int i = 0; i < count; ++i) result += text;
+    return result;
+}
+
+const std::string kHan = Bytes("C7 D1");    // 한, in KS X 1001
+const std::string kDot = Bytes("A1 A4");    // ·, in KS X 1001
+const std::string kTtom = Bytes("8C 63");   // 똠, trail byte below 0xA1
+const std::string kHaeng = Bytes("C1 64");  // 햏
+const std::string kBwelk = Bytes("94 EE");  // 뷁, lead byte below 0xA1
+
+}  // namespace
+
+TEST(MessageMarks, WhereTheLimitFallsAndWhatMayNotArrive) {
+    const struct {
+        std::string text;
+        int pastLimit;
+        std::vector<std::pair<int, int>> atRisk;
+    } cases[] = {
+        {"", -1, {}},
+        {std::string(80, 'a'), -1, {}},
+        {std::string(81, 'a'), 80, {}},
+        {std::string(78, 'a') + kHan, -1, {}},
+        {std::string(79, 'a') + kHan + "b", 79, {}},  // its second byte is byte 81
+        {Times(40, kHan) + kTtom, 40, {{40, 41}}},
+        // CRs do not count, but are characters: 39 lines of "a" CR LF hold 78 bytes in 117 characters.
+        {Times(39, "a\r\n") + "bc\r", -1, {}},
+        {Times(39, "a\r\n") + "bc\rd", 120, {}},
+        {kTtom + kHan + kHaeng + kHaeng + kDot + kBwelk, -1, {{0, 1}, {2, 4}, {5, 6}}},
+        {Bytes("81 0D 8C"), -1, {}},  // a lead byte without its trail byte is a byte of its own
+    };
+    for (const auto& c : cases) {
+        const MessageMarks marks = MarkMessage(Text(c.text));
+        EXPECT_EQ(marks.pastLimit, c.pastLimit) << c.text.size() << " bytes";
+        EXPECT_EQ(marks.atRisk, c.atRisk) << c.text.size() << " bytes";
+    }
+}
+
+TEST(MessageMarks, TheNoteNamesEachCharacterAtRiskOnce) {
+    EXPECT_EQ(Str(AtRiskNote(Text(kHan + kDot + "abc"))), "");
+    const std::string note = Str(AtRiskNote(Text(kTtom + kHan + kHaeng + kTtom)));
+    EXPECT_EQ(note.substr(0, 8), kTtom + ", " + kHaeng + ": ");
+    EXPECT_EQ(note.substr(note.size() - 4), Bytes("B1 DB C0 DA"));  // ...글자
+}
