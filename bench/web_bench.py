@@ -8,8 +8,10 @@ alternating. keystroke: from a key's keydown to the title changed, KEYS keys typ
 one load. Then with a message of 2 KB, 100 KB and 1 MiB of short Hangul lines, RUNS // 3 runs of each
 page, alternating: open, from the file chosen with the page's button (msg.dat as the programs store it,
 for the bare page the same text in UTF-8) to the title counting it, and KEYS // 4 keystrokes at the end
-of the text (Ctrl+End first), each once the page is quiet. All are read in the page's own clock by a
-script the bench adds to every document before the page's own (MutationObservers on the title), so
+of the text (Ctrl+End first), each once the page is quiet. Each is timed twice: to the title, and to
+the end of the frame that first shows it (drawn: a timer queued from that frame's animation callback),
+which holds the layout of whatever the page changed. All are read in the page's own clock by a script
+the bench adds to every document before the page's own (MutationObservers on the title), so
 neither page carries anything for the bench. Prints medians, the ratios page/bare, and the
 gzip-compressed size of every file of the page: those a visit loads, and the PNG icons, which a
 browser fetches only to install it.
@@ -24,11 +26,18 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 
 DRAFT = "가나다 ok " * 9 + "\n" + "x" * 8  # 84 bytes of code page 949: over the limit, across a line
+# The title is watched in the document's head only: watching the whole document would make the browser
+# record every change a page makes to its body, at a cost of its own.
 WATCH = """
 window.__titles = [];
-new MutationObserver(() => {
-  if (document.title && document.title !== window.__titles.at(-1)?.[1]) window.__titles.push([performance.now(), document.title]);
-}).observe(document, { subtree: true, childList: true, characterData: true });
+const watch = (head) => new MutationObserver(() => {
+  if (!document.title || document.title === window.__titles.at(-1)?.[1]) return;
+  const title = [performance.now(), document.title];
+  window.__titles.push(title);
+  requestAnimationFrame(() => setTimeout(() => title.push(performance.now())));
+}).observe(head, { subtree: true, childList: true, characterData: true });
+new MutationObserver((_, parsing) => document.head && (parsing.disconnect(), watch(document.head)))
+  .observe(document, { subtree: true, childList: true });
 window.__keys = [];
 document.addEventListener('keydown', (event) => window.__keys.push(event.timeStamp), true);
 document.addEventListener('change', () => (window.__opened = performance.now()), true);
@@ -39,9 +48,10 @@ SIZES = 2048, 102400, 1048576
 QUIET = "const done = arguments[0]; const step = (n) => n ? requestAnimationFrame(() => setTimeout(() => step(n - 1))) : done(); step(3)"
 
 
-def report(label, samples):
-    page, bare = statistics.median(samples["page"]), statistics.median(samples["bare"])
-    print(f"{label:9}  page {page:7.2f} ms  bare {bare:7.2f} ms  page/bare {page / bare:.2f}x")
+def report(label, samples):  # each sample a pair: to the title, and to the frame that shows it
+    for what, at in (label, 0), ("  drawn", 1):
+        page, bare = (statistics.median(sample[at] for sample in samples[name]) for name in ("page", "bare"))
+        print(f"{what:9}  page {page:7.2f} ms  bare {bare:7.2f} ms  page/bare {page / bare:.2f}x")
 
 
 def main(site, runs=30, keys=20):
@@ -66,25 +76,24 @@ def main(site, runs=30, keys=20):
                 fields = fields if kind != "keyUp" else {name: value for name, value in fields.items() if name != "text"}
                 browser.execute_cdp_cmd("Input.dispatchKeyEvent", {"type": kind, "key": key, **fields})
 
-        def titled(count):
-            while len(titles := browser.execute_script("return window.__titles")) < count:
+        def titled(count, since):  # the times from `since` to the title number `count` and to its frame
+            while len(titles := browser.execute_script("return window.__titles")) < count or len(titles[count - 1]) < 3:
                 pass
-            return titles
+            return titles[count - 1][0] - since, titles[count - 1][2] - since
 
         ready = {name: [] for name in pages}
         for _ in range(runs + 1):  # the first load of each warms the caches and is left out
             for name, url in pages.items():
                 browser.get(url)
-                ready[name].append(titled(1)[0][0])
+                ready[name].append(titled(1, 0))
         typed = {}
         for name, url in pages.items():
             browser.get(url)
-            titled(1)
+            titled(1, 0)
             samples = []
             for i in range(keys):
                 press("a", text="a")
-                titles = titled(i + 2)
-                samples.append(titles[i + 1][0] - browser.execute_script("return window.__keys")[i])
+                samples.append(titled(i + 2, browser.execute_script("return window.__keys")[i]))
             typed[name] = samples
         for label, samples in ("ready", {name: times[1:] for name, times in ready.items()}), ("keystroke", typed):
             report(label, samples)
@@ -102,16 +111,16 @@ def main(site, runs=30, keys=20):
                     browser.get(pages["bare"])
                     browser.execute_script("localStorage.clear()")
                     browser.get(pages[name])
-                    titled(1)
+                    titled(1, 0)
                     browser.execute_async_script(QUIET)
                     browser.find_element("id", "open").send_keys(str(files[name]))
-                    opened[name].append(titled(2)[1][0] - browser.execute_script("return window.__opened"))
+                    opened[name].append(titled(2, browser.execute_script("return window.__opened")))
                     browser.execute_async_script(QUIET)
                     press("End", code="End", windowsVirtualKeyCode=35, modifiers=2)  # Ctrl+End
                     for i in range(max(1, keys // 4)):
                         browser.execute_async_script(QUIET)
                         press("a", text="a")
-                        typed[name].append(titled(i + 3)[i + 2][0] - browser.execute_script("return window.__keys").pop())
+                        typed[name].append(titled(i + 3, browser.execute_script("return window.__keys").pop()))
             print(f"msg.dat of {len(files['page'].read_bytes())} bytes ({lines} lines)")
             report("open", opened)
             report("keystroke", typed)
