@@ -2,10 +2,12 @@
 // buffer quillet_input() gives, calls a rule, and reads the bytes it made from quillet_result().
 // The text area holds LF line breaks where the Windows editor holds CR LF.
 #include <utility>
+#include <vector>
 
 #include "rules/CloseConversation.h"
 #include "rules/LengthStatus.h"
 #include "rules/MessageFile.h"
+#include "rules/MessageMarks.h"
 #include "rules/Texts.h"
 
 #define QUILLET_EXPORT(name) extern "C" __attribute__((export_name(#name)))
@@ -13,6 +15,7 @@
 namespace {
 CString input;
 CString result;
+std::vector<int> marks;
 
 int Result(CString bytes) {
     result = std::move(bytes);  // a message of a megabyte is not copied once more
@@ -48,3 +51,16 @@ QUILLET_EXPORT(quillet_load) int Load() { return Result(NormaliseMessage(Message
 
 // The report of a file that could not be read, for the file's name.
 QUILLET_EXPORT(quillet_file_error) int FileErrorReport() { return Result(FileError(input, {}).text); }
+
+// What the page marks in the text area's text (MarkMessage), as 32-bit integers at quillet_marks_at():
+// the first character past the limit (-1 when it fits), the number of runs at risk, and the first and
+// last of each. The result is the note that names the characters at risk; returns its length in bytes.
+QUILLET_EXPORT(quillet_marks) int Marks() {
+    const MessageMarks found = MarkMessage(input);
+    marks.assign({found.pastLimit, static_cast<int>(found.atRisk.size())});
+    for (const auto& [first, last] : found.atRisk) marks.insert(marks.end(), {first, last});
+    // The note names what the runs hold: none, no note, and no second walk through a long text.
+    return Result(found.atRisk.empty() ? CString() : AtRiskNote(input));
+}
+
+QUILLET_EXPORT(quillet_marks_at) const int* MarksAt() { return marks.data(); }
