@@ -53,4 +53,11 @@ inline constexpr char kRetryButton[] = "\xB4\xD9\xBD\xC3 \xBD\xC3\xB5\xB5(_R)";
 inline constexpr char kCancelButton[] = "\xC3\xEB\xBC\xD2(_C)";
 inline constexpr char kYesButton[] = "\xBF\xB9(_Y)";
 inline constexpr char kNoButton[] = "\xBE\xC6\xB4\xCF\xBF\xE4(_N)";
+// "클립보드에 복사하지 못했습니다.": the page, beside the count, when the browser refused to copy the
+// message; kCopyButton, beside it, copies it at a press.
+inline constexpr char kCopyRefused[] =
+    "\xC5\xAC\xB8\xB3\xBA\xB8\xB5\xE5\xBF\xA1 \xBA\xB9\xBB\xE7\xC7\xCF\xC1\xF6 "
+    "\xB8\xF8\xC7\xDF\xBD\xC0\xB4\xCF\xB4\xD9.";
+// "복사"
+inline constexpr char kCopyButton[] = "\xBA\xB9\xBB\xE7";
 #endif

@@ -49,6 +49,10 @@ QUILLET_EXPORT(quillet_save) int Save() {
 // CRs, which the programs neither count nor copy and a text area cannot hold.
 QUILLET_EXPORT(quillet_load) int Load() { return Result(NormaliseMessage(MessageFromFileBytes(input))); }
 
+// What the page says beside the count when the browser refused to copy the message, and its button's.
+QUILLET_EXPORT(quillet_copy_refused) int CopyRefused() { return Result(kCopyRefused); }
+QUILLET_EXPORT(quillet_copy_button) int CopyButton() { return Result(kCopyButton); }
+
 // The report of a file that could not be read, for the file's name.
 QUILLET_EXPORT(quillet_file_error) int FileErrorReport() { return Result(FileError(input, {}).text); }
 

@@ -8,6 +8,11 @@
   const DRAFT = 'quillet.msg.dat';
   const editor = document.getElementById('message');
   const caption = document.getElementById('caption');
+  const note = document.getElementById('note');
+  const mirror = document.getElementById('marks');
+  const refusal = document.getElementById('refusal');
+  const copyButton = document.getElementById('copy');
+  const spoken = document.getElementById('spoken');
   const cp949 = new TextDecoder('euc-kr');
   const unitsAsText = new TextDecoder('utf-16le');
 
@@ -103,10 +108,14 @@
 
   // The rules' input, written straight into the module's memory: bytes as they are, or the code page
   // 949 bytes of a text, each character it lacks (and a zero) as "?" as kept() has it; true when there
-  // was none.
+  // was none. `pairs` holds the index there of each "?" that stands for a surrogate pair, two code units
+  // of the text (an emoji being composed, say): the rules' characters are the text's code units but for
+  // those.
   let rules = null;
+  let pairs = [];
   function input(length) {
     const at = rules.quillet_input(length); // first: it may grow the memory, detaching older views
+    pairs = [];
     return new Uint8Array(rules.memory.buffer, at, length);
   }
   const putBytes = (bytes) => input(bytes.length).set(bytes);
@@ -126,7 +135,9 @@
         i++;
       } else {
         bytes[n++] = 0x3f;
-        i += unitsOf(text, i);
+        const units = unitsOf(text, i);
+        if (units === 2) pairs.push(i - pairs.length);
+        i += units;
         whole = false;
       }
     }
@@ -159,6 +170,138 @@
 
   const setCaption = (bytes) => (document.title = caption.textContent = cp949.decode(bytes));
 
+  // The marks, drawn behind the text area by its mirror (see the style sheet): the text again, with a
+  // <mark class="over"> for the part past the limit and a <mark class="risk"> for each run of characters
+  // at risk. The mirror holds the text in pieces of whole lines, each a block of its own, and a change
+  // makes again only the pieces it touched and those the limit moved across: the browser lays out again
+  // only those. A message of a megabyte is laid out in full once, when it is shown.
+  const PIECE = 2048; // code units at least, to the end of a line
+  let mirrored = ''; // the text the pieces hold
+  let pieces = []; // each { start, length, node, from }: from, where the part past the limit starts in it
+  function mark(kind, text) {
+    const node = document.createElement('mark');
+    node.className = kind;
+    node.textContent = text;
+    return node;
+  }
+
+  // Draws a piece of `text`: up to `from` as it is, the rest tinted, the runs at risk underlined.
+  // `runs` holds the first and last code unit of each, in order.
+  function draw(piece, from, text, runs) {
+    const { start, length, node } = piece;
+    piece.from = from;
+    node.textContent = '';
+    let over = null;
+    let at = 0;
+    const add = (to, risky) => {
+      // Up to `from` into the piece itself, from there on into the tint.
+      for (const end of [Math.min(to, Math.max(at, from)), to]) {
+        if (end <= at) continue;
+        const part = text.slice(start + at, start + end);
+        (at < from ? node : (over ??= node.appendChild(mark('over', '')))).append(risky ? mark('risk', part) : part);
+        at = end;
+      }
+    };
+    let low = 0; // the first run that ends in the piece or after it
+    for (let high = runs.length / 2; low < high; ) {
+      const middle = (low + high) >> 1;
+      if (runs[2 * middle + 1] <= start) low = middle + 1;
+      else high = middle;
+    }
+    for (let i = 2 * low; i < runs.length && runs[i] < start + length; i += 2) {
+      add(Math.max(runs[i] - start, 0), false);
+      add(Math.min(runs[i + 1] - start, length), true);
+    }
+    add(length, false);
+  }
+
+  // Brings the mirror to `text`, marked past `past` (-1: nowhere) and where `runs` say. Kept as they are:
+  // the pieces before the change that end a line, and those after it that start one.
+  function reflect(text, past, runs) {
+    const delta = text.length - mirrored.length;
+    // (Two slices compared are many times faster than startsWith.)
+    const holds = (piece, at) =>
+      text.slice(at, at + piece.length) === mirrored.slice(piece.start, piece.start + piece.length);
+    let front = 0;
+    for (let piece; (piece = pieces[front]) && holds(piece, piece.start); front++) {
+      const end = piece.start + piece.length;
+      if (mirrored.charCodeAt(end - 1) !== 10 && end !== text.length) break;
+    }
+    const frontEnd = front ? pieces[front - 1].start + pieces[front - 1].length : 0;
+    let back = pieces.length;
+    for (let piece, at; back > front && (piece = pieces[back - 1]); back--) {
+      at = piece.start + delta;
+      if (at < frontEnd || !holds(piece, at) || (at > 0 && text.charCodeAt(at - 1) !== 10)) break;
+    }
+    const kept = pieces.slice(back);
+    const backStart = kept.length ? kept[0].start + delta : text.length;
+    const made = [];
+    for (let at = frontEnd, end; at < backStart; at = end) {
+      end = at + PIECE < backStart ? text.indexOf('\n', at + PIECE) + 1 : backStart;
+      if (end === 0 || end > backStart) end = backStart;
+      made.push({ start: at, length: end - at, node: document.createElement('div'), from: -1 });
+      mirror.insertBefore(made.at(-1).node, kept[0]?.node ?? null);
+    }
+    for (const piece of pieces.slice(front, back)) piece.node.remove();
+    for (const piece of kept) piece.start += delta;
+    pieces = [...pieces.slice(0, front), ...made, ...kept];
+    mirrored = text;
+    mirror.classList.toggle('open', !text || text.endsWith('\n')); // an empty line last, where the caret can go
+    for (const piece of pieces) {
+      const from = past < 0 ? piece.length : Math.min(Math.max(past - piece.start, 0), piece.length);
+      if (from !== piece.from) draw(piece, from, text, runs);
+    }
+  }
+
+  // Marks `text`, the text area's text as put, as the rules find it, and names the characters at risk
+  // under it.
+  function marks(text) {
+    const named = run('quillet_marks');
+    const line = named.length ? cp949.decode(named) : '';
+    if (note.textContent !== line) {
+      note.textContent = line;
+      note.hidden = !line;
+    }
+    const at = rules.quillet_marks_at() >> 2;
+    const found = new Int32Array(rules.memory.buffer);
+    const past = found[at];
+    const runs = found.slice(at + 2, at + 2 + 2 * found[at + 1]);
+    const unit = (index) => index + pairs.filter((pair) => pair < index).length;
+    if (pairs.length) runs.forEach((index, i) => (runs[i] = unit(index)));
+    reflect(text, past < 0 ? past : unit(past), runs);
+    return past >= 0;
+  }
+
+  // The count for screen readers, in a polite live region: when typing pauses, and at once when the
+  // message goes over the limit or back under it; never at every key.
+  let spokenOver = false;
+  let speaking = 0;
+  function speak(over) {
+    clearTimeout(speaking);
+    const say = () => (spoken.textContent = caption.textContent);
+    if (over === spokenOver) {
+      speaking = setTimeout(say, 1000);
+    } else {
+      spokenOver = over;
+      say();
+    }
+  }
+
+  // Copies the text area's text. A refusal (outside a user's gesture in some browsers, or without the
+  // permission) is said beside the count with a button that copies at a press; the next copy that
+  // succeeds takes both away. Only the latest copy's outcome is shown.
+  let copies = 0;
+  function copy() {
+    const ticket = ++copies;
+    const shown = (refused) => {
+      if (ticket !== copies) return;
+      refusal.textContent = refused ? cp949.decode(run('quillet_copy_refused')) : '';
+      copyButton.hidden = !refused;
+    };
+    const writing = navigator.clipboard?.writeText(editor.value) ?? Promise.reject();
+    writing.then(() => shown(false), () => shown(true));
+  }
+
   // Copies and keeps the text, in a task of its own after the caption's: the caption reaches the
   // screen first, and changes that come faster are copied and kept once, as they then stand. The text
   // area's value has LF line breaks only: it is already the message as the rules normalise it.
@@ -166,25 +309,29 @@
   function keep() {
     clearTimeout(keeping);
     keeping = 0;
-    // Refused without the focus or the permission: the count stands all the same.
-    navigator.clipboard?.writeText(editor.value).catch(() => {});
+    copy();
     put(editor.value);
     draft = unitsAsText.decode(new Uint16Array(run('quillet_save'))); // one character for each byte
     store();
   }
 
-  // Counts the rules' input, then copies and keeps the text.
-  function count() {
+  // Counts the rules' input and marks `text`, the text area's text it was put from, then copies and keeps
+  // the text.
+  function count(text) {
     setCaption(run('quillet_status'));
+    speak(marks(text));
     keeping ||= setTimeout(keep);
   }
 
+  // The text area's text for `text`, which it held.
   function keepToCodePage(text) {
     const shown = kept(text);
-    if (shown === text) return;
+    if (shown === text) return text;
     const caret = kept(text.slice(0, editor.selectionEnd)).length;
     editor.value = shown;
     editor.setSelectionRange(caret, caret);
+    pairs = []; // the text's characters are now the rules' one for one
+    return shown;
   }
 
   // A change of the text area: kept to the code page, unless a syllable is still being composed (it
@@ -192,13 +339,13 @@
   // once: only where the encoding met a character outside the code page is it looked at again.
   let pending = false;
   function changed(composing) {
-    const text = editor.value;
+    let text = editor.value;
     if (!rules) {
       if (!composing) keepToCodePage(text);
       pending = true;
     } else {
-      if (!put(text) && !composing) keepToCodePage(text);
-      count();
+      if (!put(text) && !composing) text = keepToCodePage(text);
+      count(text);
     }
   }
 
@@ -210,12 +357,13 @@
     const message = run('quillet_load').slice();
     const text = short ? cp949.decode(message) : decode(message);
     const whole = !text.includes('\ufffd');
-    editor.value = whole ? text : kept(text);
+    const shown = whole ? text : kept(text);
+    editor.value = shown;
     editor.focus();
     editor.select();
     if (whole) putBytes(message);
-    else put(editor.value);
-    count();
+    else put(shown);
+    count(shown);
   }
 
   async function open(file) {
@@ -246,12 +394,17 @@
 
   editor.addEventListener('input', (event) => changed(event.isComposing));
   editor.addEventListener('compositionend', () => changed(false));
+  editor.addEventListener('scroll', () => (mirror.scrollTop = editor.scrollTop));
   const picker = document.getElementById('open');
   picker.addEventListener('change', () => {
     if (picker.files.length) open(picker.files[0]);
     picker.value = '';
   });
   document.getElementById('save').addEventListener('click', save);
+  copyButton.addEventListener('click', () => {
+    copy();
+    editor.focus();
+  });
   document.addEventListener('keydown', (event) => {
     if ((event.ctrlKey || event.metaKey) && event.key === 's') {
       event.preventDefault();
@@ -300,6 +453,8 @@
     .then((instance) => {
       rules = instance.exports;
       rules._initialize();
+      editor.ariaLabel = cp949.decode(run('quillet_initial_title'));
+      copyButton.textContent = cp949.decode(run('quillet_copy_button'));
       if (pending) changed(true); // typed into before the rules were there, kept as typed: that text wins
       else if (draft !== null) show(draftBytes(draft), draft.length < 0x10000);
       else setCaption(run('quillet_initial_title'));

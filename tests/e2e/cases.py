@@ -4,8 +4,8 @@ import contextlib
 import os
 import shutil
 
-from harness import (CANNOT_SAVE, GTK, PAGE, SERVED_PAGE, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect, status,
-                     stored, wait_for)
+from harness import (CANNOT_SAVE, GTK, PAGE, SERVED_PAGE, TEXTS, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect,
+                     marked, status, stored, wait_for)
 
 CASES = {}  # name: (the case, the front ends it runs on)
 
@@ -209,17 +209,13 @@ def composing_at_the_limit(c):
 
 @case(PAGE, SERVED_PAGE)
 def composing_and_the_limit(c):
-    # The syllable being composed counts as it stands, even one beyond the code page (as "?"), and
-    # only a committed character is replaced. 똠 is in the code page's extension area.
+    # What is being composed counts as it stands (marks_as_seen composes syllables), even beyond the code
+    # page (as "?"), and only a committed character is replaced. 똠 is in the code page's extension area.
     c.start()
     c.type("ab")
-    c.compose("ㄸ")
-    c.wait_caption(status("abㄸ"))
     c.compose("😀")
     c.wait_caption(status("ab?"))
     expect(c.text(), c.enc("ab😀"), "text area while composing")
-    c.compose("똠")
-    c.wait_caption(status("ab똠"))
     c.type("똠")
     c.type("x" * 76)
     c.wait_caption(status("ab똠" + "x" * 76))
@@ -231,6 +227,53 @@ def composing_and_the_limit(c):
     expect(c.clipboard(), c.enc("ab똠" + "x" * 76 + "y?z"), "clipboard")
     c.close()
     expect(c.msg_dat.read_bytes(), stored("ab똠" + "x" * 76 + "y?z"), "msg.dat")
+
+
+@case(PAGE, SERVED_PAGE)
+def marks_as_seen(c):
+    # The part past byte 80 is tinted, and each run of characters outside KS X 1001 underlined and named
+    # under the text (they count 2 bytes all the same), the syllable being composed included: under, at
+    # and over the limit, with 똠 before byte 80, across it and after it. A long message is marked where
+    # it is scrolled to, after changes at its end and at its start.
+    c.start()
+    text = "ab똠" + "x" * 74
+    long = ("똠 ok\n" + "가" * 30 + "\n") * 100 + "끝"
+    for act, args, message in ((c.type, [text], text), (c.compose, ["햏"], text + "햏"), (c.compose, ["햏똠"], text + "햏똠"),
+                               (c.compose, ["z똠"], text + "z똠"), (c.set_clipboard, [long], None),
+                               (c.key, ["ctrl+a", "ctrl+v"], long), (c.type, ["똠"], long + "똠"),
+                               (c.key, ["ctrl+Home"], long + "똠"), (c.type, ["똠"], f"똠{long}똠"),
+                               (c.key, ["ctrl+End", "Return"], f"똠{long}똠\n")):
+        act(*args)
+        if message:
+            c.wait_caption(status(message))
+            named = ", ".join(dict.fromkeys("".join(marked(message)[1])))
+            expect((c.marks(), c.notes()), (marked(message), [TEXTS["kAtRiskTemplate"].replace("%s", named)]),
+                   f"marks and notes with {message[-4:]!r}")
+
+
+@case(PAGE, SERVED_PAGE)
+def copy_refused_and_count_heard(c):
+    # A screen reader hears the count when typing pauses, never at every key, and at once when the message
+    # goes over the limit or back under it; the text area is described by the count. Denied the clipboard,
+    # the page says beside the count that the copy was refused, with a button that copies once allowed.
+    c.start()
+    under, over, full = status("x" * 78), status("x" * 78 + "한글"), status("x" * 78 + "한")
+    refused = TEXTS["kCopyRefused"] + TEXTS["kCopyButton"]
+    c.heard()
+    c.type("x" * 78)
+    wait_for(c.heard, lambda now: now[:2] == (under, ["", under]), "the count heard after a pause")
+    c.type("한글")
+    c.key("BackSpace")
+    c.cdp("Browser.setPermission", permission={"name": "clipboard-write"}, setting="denied")
+    c.key("BackSpace")
+    wait_for(c.heard, lambda now: now[:2] == (under, [refused, under]), "the refusal said")
+    c.cdp("Browser.setPermission", permission={"name": "clipboard-write"}, setting="granted")
+    c.key("shift+Tab", "space")
+    wait_for(c.heard, lambda now: now[:2] == (under, ["", under]), "the refusal gone")
+    expect(c.clipboard(), c.enc("x" * 78), "clipboard")
+    spoke = [(what, after >= 1) for what, after in c.heard()[2]]  # said after a pause, or not
+    expect(spoke[-4:], [(under, True), (over, False), (full, False), (under, True)], "what was said, and when")
+    expect({paused for _, paused in spoke[:-3]}, {True}, "said while typing")
 
 
 @case(PAGE, SERVED_PAGE)

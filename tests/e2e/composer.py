@@ -78,6 +78,19 @@ class Composer:
         """Shows `text` as the syllable an input method is composing (the page; GTK's composes from keys)."""
         raise NotImplementedError
 
+    def marks(self):
+        """What the text shows marked: the text past the limit ("" if none), and each run of characters at risk."""
+        raise NotImplementedError
+
+    def notes(self):
+        """What is said beside the text, each as it reads: the characters at risk (the page)."""
+        raise NotImplementedError
+
+    def heard(self):
+        """What a screen reader finds: the editor's description, what each live region says, and what was
+        spoken since the first call, each as (what, seconds after the change before it) (the page)."""
+        raise NotImplementedError
+
     def close(self):
         """Asks the program to close, as its window's close button does."""
         raise NotImplementedError

@@ -1,6 +1,7 @@
 # What the cases and the backends share: the names of the front ends, the texts the user reads, what
 # a message looks like on screen and on disk, how long to wait and how to check.
 import ast
+import itertools
 import re
 import subprocess
 import time
@@ -33,6 +34,13 @@ def cp949(text):  # as Windows' table has it, which gives the bytes 80 and FF ch
 def status(message):  # the caption for a message with LF line breaks
     left = 80 - len(cp949(message))
     return TEXTS["kRemainingTemplate" if left >= 0 else "kOverTemplate"].replace("%d", str(abs(left)))
+
+
+def marked(message):  # what the text shows marked: the part past byte 80, and each run outside KS X 1001
+    sizes = itertools.accumulate(len(cp949(c)) for c in message)
+    past = next((i for i, size in enumerate(sizes) if size > 80), len(message))
+    risky = "".join("r" if len(cp949(c)) == 2 and min(cp949(c)) < 0xa1 else "." for c in message)
+    return message[past:], [message[run.start():run.end()] for run in re.finditer("r+", risky)]
 
 
 def stored(message):  # msg.dat for it: the editor's CR LF through text mode, CR CR LF

@@ -14,6 +14,30 @@ import time
 from composer import Composer
 from harness import SERVED_PAGE, wait_for
 
+# The marks as drawn behind the text area: the text under a tint, and each run under an underline; then the
+# text, height and scroll of the mirror that draws them, and of the text area, which they follow.
+MARKS = """const mirror = document.getElementById('marks'), editor = document.getElementById('message');
+const drawn = (node, seen) => node !== mirror && (seen(getComputedStyle(node)) || drawn(node.parentElement, seen));
+let past = '', runs = [], risky = false;
+for (const walk = document.createTreeWalker(mirror, NodeFilter.SHOW_TEXT); walk.nextNode(); ) {
+  const text = walk.currentNode, after = risky;
+  if (drawn(text.parentElement, (style) => style.backgroundColor !== 'rgba(0, 0, 0, 0)')) past += text.data;
+  risky = drawn(text.parentElement, (style) => style.textDecorationLine === 'underline');
+  if (risky) after ? (runs[runs.length - 1] += text.data) : runs.push(text.data);
+}
+return [past, runs, ...[[mirror, mirror.textContent], [editor, editor.value]].map(([box, text]) =>
+  [text, box.scrollHeight, box.scrollTop])];"""
+
+# Each change of the spoken count since the first call, with the time since the change of the text before it.
+SPOKEN = """if (!window.spoke) {
+  let change = 0;
+  document.addEventListener('input', () => (change = performance.now()), true);
+  window.spoke = [];
+  new MutationObserver(() => spoke.push([spoken.textContent, (performance.now() - change) / 1000]))
+    .observe(document.getElementById('spoken'), { childList: true, characterData: true, subtree: true });
+}
+return spoke;"""
+
 
 # The server answers index.html with a move to its folder, as hosts with clean addresses do: the page
 # is served at the folder's address, the one the installed app starts at.
@@ -81,6 +105,25 @@ class PageComposer(Composer):
 
     def text(self):
         return self.enc(self.script("return document.getElementById('message').value"))
+
+    def marks(self):  # once the mirror holds the text area's text, scrolled as it is
+        return tuple(wait_for(lambda: self.script(MARKS), lambda marks: marks[2] == marks[3],
+                              "the mirror of the text area's text, height and scroll")[:2])
+
+    def notes(self):
+        return self.script("return [...document.querySelectorAll('#note')]"
+                           ".filter((note) => note.checkVisibility()).map((note) => note.textContent)")
+
+    def heard(self):  # from Chromium's accessibility tree, in the page's order
+        tree = self.cdp("Accessibility.getFullAXTree")["nodes"]
+        nodes = {node["nodeId"]: node for node in tree}
+        walk = lambda node: [node] + [seen for child in node.get("childIds", ()) for seen in walk(nodes[child])]
+        said = lambda node: "".join(seen["name"]["value"] for seen in walk(node)
+                                    if seen["role"]["value"] == "StaticText" and not seen["ignored"])
+        seen = walk(tree[0])
+        live = [said(node) for node in seen if any(p["name"] == "live" for p in node.get("properties", ()))]
+        box = next(node for node in seen if node["role"]["value"] == "textbox")
+        return box["description"]["value"], live, self.script(SPOKEN)
 
     # The clipboard is read and written in a timer's task, queued after the one the page copies in.
     def clipboard(self):
