@@ -12,13 +12,6 @@
 #include "rules/MessageStore.h"
 #include "tests/unit/TestSupport.h"
 
-namespace {
-
-std::string Saved(const std::string& message) { return Str(MessageFileBytes(Text(message))); }
-std::string Loaded(const std::string& stored) { return Str(MessageFromFileBytes(Text(stored))); }
-
-}  // namespace
-
 TEST(MessageFileBytes, StoreEachLfAsCrLfAndNothingElse) {
     for (const auto& [message, stored] : {std::pair{"0A 0D 0A 0D 1A 0A", "0D 0A 0D 0D 0A 0D 1A 0D 0A"},
                                           {"61 62 0D 0A 63 64", "61 62 0D 0D 0A 63 64"},
