@@ -9,7 +9,9 @@
 #include <gtkmm/eventcontrollerkey.h>
 #include <gtkmm/eventcontrollerlegacy.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/tooltip.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -155,6 +157,61 @@ Glib::ustring Shown(const Glib::ustring& text) {
     return FromCp949(bytes);
 }
 
+// Runs [first, last) of buffer offsets, in order and apart.
+using Runs = std::vector<std::pair<int, int>>;
+
+// The runs `tag` is on, found from its toggles alone: the buffer finds each one without reading
+// the text in between.
+Runs Tagged(GtkTextBuffer* buffer, GtkTextTag* tag) {
+    Runs runs;
+    GtkTextIter at;
+    gtk_text_buffer_get_start_iter(buffer, &at);
+    if (gtk_text_iter_has_tag(&at, tag)) runs.emplace_back(0, 0);
+    while (gtk_text_iter_forward_to_tag_toggle(&at, tag)) {
+        const int offset = gtk_text_iter_get_offset(&at);
+        if (gtk_text_iter_starts_tag(&at, tag))
+            runs.emplace_back(offset, offset);
+        else
+            runs.back().second = offset;
+    }
+    return runs;
+}
+
+// What of `runs` lies outside `others`.
+Runs Outside(const Runs& runs, const Runs& others) {
+    Runs outside;
+    auto other = others.begin();
+    for (auto [first, last] : runs) {
+        while (other != others.end() && other->second <= first) ++other;
+        for (auto next = other; first < last; ++next) {
+            if (next == others.end() || next->first >= last) {
+                outside.emplace_back(first, last);
+                break;
+            }
+            if (next->first > first) outside.emplace_back(first, next->first);
+            first = std::max(first, next->second);
+        }
+    }
+    return outside;
+}
+
+// Puts `tag` on `runs` and nowhere else, touching only where that differs from where it is: the
+// buffer redraws every line a tag is put on or taken off, and most changes move a mark by a
+// character or two, if at all.
+void Retag(GtkTextBuffer* buffer, GtkTextTag* tag, const Runs& runs) {
+    const Runs tagged = Tagged(buffer, tag);
+    const auto change = [buffer, tag](const Runs& what, auto change) {
+        for (const auto& [first, last] : what) {
+            GtkTextIter start, end;
+            gtk_text_buffer_get_iter_at_offset(buffer, &start, first);
+            gtk_text_buffer_get_iter_at_offset(buffer, &end, last);
+            change(buffer, tag, &start, &end);
+        }
+    };
+    change(Outside(tagged, runs), gtk_text_buffer_remove_tag);
+    change(Outside(runs, tagged), gtk_text_buffer_apply_tag);
+}
+
 }  // namespace
 
 ComposerWindow::ComposerWindow() {
@@ -169,6 +226,16 @@ ComposerWindow::ComposerWindow() {
     set_child(m_scrolled);
 
     const auto buffer = m_textView.get_buffer();
+    // A translucent red over the theme's own background, light or dark. Its components are 0 or 1:
+    // AT-SPI reports each as one or the other.
+    m_pastLimit = buffer->create_tag();
+    m_pastLimit->property_background_rgba() = Gdk::RGBA(1, 0, 0, 0.2);
+    // Wavy and orange, unlike the straight line an input method draws under its composition.
+    m_atRisk = buffer->create_tag();
+    m_atRisk->property_underline() = Pango::Underline::ERROR;
+    m_atRisk->property_underline_rgba() = Gdk::RGBA(1, 0.5, 0, 1);
+    m_textView.set_has_tooltip();
+    m_textView.signal_query_tooltip().connect(sigc::mem_fun(*this, &ComposerWindow::OnQueryTooltip), false);
     std::optional<CString> message;
     AtStart atStart = AtStart::kUnreadable;
     try {
@@ -253,6 +320,8 @@ void ComposerWindow::OnChanged() {
     gsize size = 0;
     CString bytes = ToCp949({static_cast<const char*>(text->get_data(size)), size});
     const int converted = bytes.GetLength();
+    const MessageMarks marks = MarkMessage(bytes);
+    const CString note = marks.atRisk.empty() ? CString() : AtRiskNote(bytes);
     const CString message = NormaliseMessage(std::move(bytes));
     // The view holds only characters of the code page (OnInsert sees to it): unless a CR went, or
     // the syllable being composed is outside the code page, the message in UTF-8 is the text itself,
@@ -262,7 +331,54 @@ void ComposerWindow::OnChanged() {
         get_clipboard()->set_content(Gdk::ContentProvider::create("text/plain;charset=utf-8", text));
     else
         get_clipboard()->set_text(FromCp949(message));
-    set_title(FromCp949(ComputeLengthStatus(message)));
+    const Glib::ustring status = FromCp949(ComputeLengthStatus(message));
+    set_title(status);
+    Mark(marks, status, note);
+}
+
+void ComposerWindow::Mark(const MessageMarks& marks, const Glib::ustring& status, const CString& note) {
+    const auto buffer = m_textView.get_buffer();
+    // The marks count the syllable being composed as characters at the cursor, which the buffer
+    // lacks: GTK draws it with the tags on at the cursor.
+    const int cursor = m_preedit.empty() ? 0 : buffer->property_cursor_position().get_value();
+    const int composed = static_cast<int>(m_preedit.length());
+    const auto offset = [cursor, composed](int index) {
+        return index <= cursor ? index : std::max(cursor, index - composed);
+    };
+    Runs past;
+    if (const int end = buffer->get_char_count(); marks.pastLimit >= 0 && offset(marks.pastLimit) < end)
+        past.emplace_back(offset(marks.pastLimit), end);
+    Retag(buffer->gobj(), m_pastLimit->gobj(), past);
+    Runs atRisk;
+    for (const auto& [first, last] : marks.atRisk)
+        if (offset(first) < offset(last)) atRisk.emplace_back(offset(first), offset(last));
+    Retag(buffer->gobj(), m_atRisk->gobj(), atRisk);
+
+    // What a screen reader says of the view: the count, which the title shows, as the user types,
+    // and what the underline means, which a tooltip shows.
+    Glib::ustring description = status;
+    if (!note.IsEmpty()) description += "\n" + FromCp949(note);
+    if (description.raw() == m_description.raw()) return;
+    m_description = description;
+    Glib::Value<Glib::ustring> value;
+    value.init(Glib::Value<Glib::ustring>::value_type());
+    value.set(description);
+    m_textView.update_property(Gtk::Accessible::Property::DESCRIPTION, value);
+}
+
+bool ComposerWindow::OnQueryTooltip(int x, int y, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tooltip) {
+    const auto buffer = m_textView.get_buffer();
+    Gtk::TextIter at = buffer->get_insert()->get_iter();
+    if (!keyboard) {
+        m_textView.window_to_buffer_coords(Gtk::TextWindowType::WIDGET, x, y, x, y);
+        if (!m_textView.get_iter_at_location(at, x, y)) return false;
+    }
+    Glib::ustring text;
+    if (at.has_tag(m_atRisk)) text = FromCp949(AtRiskNote(ToCp949(Glib::ustring(1, at.get_char()).raw())));
+    if (at.has_tag(m_pastLimit)) text += (text.empty() ? "" : "\n") + get_title();
+    if (text.empty()) return false;
+    tooltip->set_text(text);
+    return true;
 }
 
 Glib::RefPtr<Glib::Bytes> ComposerWindow::ViewText(const Glib::ustring& preedit) {
