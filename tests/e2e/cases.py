@@ -4,7 +4,7 @@ import contextlib
 import os
 import shutil
 
-from harness import (CANNOT_SAVE, GTK, PAGE, SERVED_PAGE, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect, status,
+from harness import (AT_RISK, CANNOT_SAVE, GTK, PAGE, SERVED_PAGE, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect, status,
                      stored, wait_for)
 
 CASES = {}  # name: (the case, the front ends it runs on)
@@ -205,6 +205,31 @@ def composing_at_the_limit(c):
     spell(c, [("g", message + "ㅎ"), ("k s", message + "한"), ("r", message + "한ㄱ"), ("k", message + "한가")])
     c.key("Escape")
     expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message + "한가")), "exit status and msg.dat")
+
+
+@case(GTK)
+def marks_as_the_text_is_shown(c):
+    # What falls past the limit is tinted and each character outside KS X 1001 underlined, in the text
+    # with the syllable being composed; the description says the count and, when some are, why.
+    def marks(message, past, at_risk):  # the syllable being composed is no character of the view's
+        note = AT_RISK.replace("%s", ", ".join(dict.fromkeys(ch for ch in message if ch in "똠햏")))
+        expected = (past, at_risk), f"{status(message)}\n{note}"
+        wait_for(lambda: (c.marks(), c.description()), expected.__eq__, f"marks of {message}")
+
+    start = "똠" + "가" * 38  # 78 bytes
+    c.msg_dat.write_bytes(stored(start + "x"))
+    c.start()
+    marks(start + "x", "", ["똠"])
+    c.key("ctrl+End", "y")
+    marks(start + "xy", "", ["똠"])  # at the limit
+    c.key("Left", "Left", "Hangul")
+    spell(c, [("g", start + "ㅎxy"), ("o g", start + "햏xy")])  # composed before them, moves them past
+    marks(start + "햏xy", "xy", ["똠"])
+    c.key("Hangul")  # commits it, the last syllable to fit
+    marks(start + "햏xy", "xy", ["똠", "햏"])
+    c.key("ctrl+End")
+    c.type("똠z")
+    marks(start + "햏xy똠z", "xy똠z", ["똠", "햏", "똠"])
 
 
 @case(PAGE, SERVED_PAGE)
