@@ -157,6 +157,14 @@ Glib::ustring Shown(const Glib::ustring& text) {
     return FromCp949(bytes);
 }
 
+// The index of the first character of `text` past the limit, or -1. Whether a character is past
+// depends only on those before it: the start of the text holds it, unless that start cuts it.
+int PastLimit(const CString& text) {
+    constexpr int kStart = 2 * kMessageLimit;
+    const int past = MarkMessage(text.Left(kStart)).pastLimit;
+    return past < 0 && text.GetLength() > kStart ? MarkMessage(text).pastLimit : past;
+}
+
 // Runs [first, last) of buffer offsets, in order and apart.
 using Runs = std::vector<std::pair<int, int>>;
 
@@ -249,9 +257,12 @@ ComposerWindow::ComposerWindow() {
         // characters of the code page.
         CString breaks = *message;
         breaks.Replace("\r\n", "\n");
-        buffer->set_text(FromCp949(breaks));
+        const Glib::ustring text = FromCp949(breaks);
+        buffer->set_text(text);
+        MarkAtRisk(0, text);
     }
     buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInsert), false);
+    buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInserted), true);
     buffer->signal_changed().connect(sigc::mem_fun(*this, &ComposerWindow::OnChanged));
     // gtkmm does not wrap the view's preedit signal, hence GObject's own connection.
     g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&ComposerWindow::OnPreeditChanged), this);
@@ -291,6 +302,19 @@ void ComposerWindow::OnInsert(Gtk::TextBuffer::iterator& position, const Glib::u
     position = buffer->insert(position, shown);
 }
 
+void ComposerWindow::OnInserted(Gtk::TextBuffer::iterator& end, const Glib::ustring& text, int) {
+    MarkAtRisk(end.get_offset() - static_cast<int>(text.length()), text);
+}
+
+void ComposerWindow::MarkAtRisk(int offset, const Glib::ustring& text) {
+    const auto buffer = m_textView.get_buffer();
+    const auto at = [&buffer, offset](int index) { return buffer->get_iter_at_offset(offset + index); };
+    // Text put in where the underline is may have taken it on.
+    buffer->remove_tag(m_atRisk, at(0), at(static_cast<int>(text.length())));
+    for (const auto& [first, last] : MarkMessage(ToCp949(text.raw())).atRisk)
+        buffer->apply_tag(m_atRisk, at(first), at(last));
+}
+
 void ComposerWindow::OnPreeditChanged(GtkTextView*, const char* preedit, gpointer window) {
     auto* self = static_cast<ComposerWindow*>(window);
     self->m_preedit = preedit;
@@ -320,8 +344,8 @@ void ComposerWindow::OnChanged() {
     gsize size = 0;
     CString bytes = ToCp949({static_cast<const char*>(text->get_data(size)), size});
     const int converted = bytes.GetLength();
-    const MessageMarks marks = MarkMessage(bytes);
-    const CString note = marks.atRisk.empty() ? CString() : AtRiskNote(bytes);
+    const int pastLimit = PastLimit(bytes);
+    const CString note = Note(bytes);
     const CString message = NormaliseMessage(std::move(bytes));
     // The view holds only characters of the code page (OnInsert sees to it): unless a CR went, or
     // the syllable being composed is outside the code page, the message in UTF-8 is the text itself,
@@ -333,26 +357,30 @@ void ComposerWindow::OnChanged() {
         get_clipboard()->set_text(FromCp949(message));
     const Glib::ustring status = FromCp949(ComputeLengthStatus(message));
     set_title(status);
-    Mark(marks, status, note);
+    Mark(pastLimit, status, note);
 }
 
-void ComposerWindow::Mark(const MessageMarks& marks, const Glib::ustring& status, const CString& note) {
+CString ComposerWindow::Note(const CString& shown) {
+    // Read through only when some character is at risk: the buffer's underline, or the syllable
+    // being composed, says whether one is.
+    GtkTextIter start;
+    gtk_text_buffer_get_start_iter(m_textView.get_buffer()->gobj(), &start);
+    const bool some = gtk_text_iter_has_tag(&start, m_atRisk->gobj()) ||
+                      gtk_text_iter_forward_to_tag_toggle(&start, m_atRisk->gobj()) ||
+                      !MarkMessage(ToCp949(m_preedit.raw())).atRisk.empty();
+    return some ? AtRiskNote(shown) : CString();
+}
+
+void ComposerWindow::Mark(int pastLimit, const Glib::ustring& status, const CString& note) {
     const auto buffer = m_textView.get_buffer();
-    // The marks count the syllable being composed as characters at the cursor, which the buffer
-    // lacks: GTK draws it with the tags on at the cursor.
+    // The syllable being composed is shown at the cursor, but is not in the buffer: the characters
+    // after it are one place further in the text as shown. GTK draws it with the tags on at the cursor.
     const int cursor = m_preedit.empty() ? 0 : buffer->property_cursor_position().get_value();
-    const int composed = static_cast<int>(m_preedit.length());
-    const auto offset = [cursor, composed](int index) {
-        return index <= cursor ? index : std::max(cursor, index - composed);
-    };
+    const int from =
+        pastLimit <= cursor ? pastLimit : std::max(cursor, pastLimit - static_cast<int>(m_preedit.length()));
     Runs past;
-    if (const int end = buffer->get_char_count(); marks.pastLimit >= 0 && offset(marks.pastLimit) < end)
-        past.emplace_back(offset(marks.pastLimit), end);
+    if (const int end = buffer->get_char_count(); pastLimit >= 0 && from < end) past.emplace_back(from, end);
     Retag(buffer->gobj(), m_pastLimit->gobj(), past);
-    Runs atRisk;
-    for (const auto& [first, last] : marks.atRisk)
-        if (offset(first) < offset(last)) atRisk.emplace_back(offset(first), offset(last));
-    Retag(buffer->gobj(), m_atRisk->gobj(), atRisk);
 
     // What a screen reader says of the view: the count, which the title shows, as the user types,
     // and what the underline means, which a tooltip shows.

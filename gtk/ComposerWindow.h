@@ -34,6 +34,11 @@ public:
 private:
     // Text as it arrives, typed or pasted, before the buffer takes it.
     void OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int bytes);
+    // The same, once the buffer has it; `end` is where it ends.
+    void OnInserted(Gtk::TextBuffer::iterator& end, const Glib::ustring& text, int bytes);
+    // Underlines the characters at risk in `text`, which starts at `offset` in the buffer. A
+    // character's risk is its own: only the characters a change puts in are looked at.
+    void MarkAtRisk(int offset, const Glib::ustring& text);
     // The update step: every change of the text, or of the composition, runs it.
     void OnChanged();
     // The input method's composition, shown at the cursor but not yet in the buffer.
@@ -61,9 +66,13 @@ private:
 
     // The view's text with `preedit` at the cursor, in UTF-8.
     Glib::RefPtr<Glib::Bytes> ViewText(const Glib::ustring& preedit);
-    // Puts the tags on the characters `marks` finds in the text as shown, the syllable being composed
-    // included, and says the count and what the marks mean to assistive technologies.
-    void Mark(const MessageMarks& marks, const Glib::ustring& status, const CString& note);
+    // What the underline means for the characters at risk in `shown`, the text with the syllable
+    // being composed; empty when there are none.
+    CString Note(const CString& shown);
+    // Tints what falls past the limit from `pastLimit`, the index of a character in the text as
+    // shown, the syllable being composed included, and says the count and what the marks mean to
+    // assistive technologies.
+    void Mark(int pastLimit, const Glib::ustring& status, const CString& note);
     // Over a character marked at risk, why; over one past the limit, the count.
     bool OnQueryTooltip(int x, int y, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tooltip);
 
