@@ -74,11 +74,15 @@ class GtkComposer(Composer):
         out = subprocess.run(["xclip", "-o", "-selection", "primary"], capture_output=True, timeout=10)
         return out.stdout if out.returncode == 0 else None
 
-    def view(self):  # the text view in AT-SPI's tree, read afresh
+    def view(self):  # the text view in AT-SPI's tree, read afresh, once the program has put it there
         import pyatspi  # here, as the other front ends run where it may not be
-        app = next(app for app in pyatspi.Registry.getDesktop(0) if app and app.get_process_id() == self.process.pid)
-        app.clear_cache()
-        return pyatspi.findDescendant(app, lambda node: node.getRole() == pyatspi.ROLE_TEXT)
+
+        def find():
+            for app in pyatspi.Registry.getDesktop(0):
+                if app and app.get_process_id() == self.process.pid:
+                    app.clear_cache()
+                    return pyatspi.findDescendant(app, lambda node: node.getRole() == pyatspi.ROLE_TEXT)
+        return wait_for(find, lambda view: view is not None, "the text view on AT-SPI")
 
     def marks(self):  # the runs AT-SPI reports with the tint as their background, and underlined as errors
         text = self.view().queryText()
