@@ -2,7 +2,7 @@
 # does with the program what its user would, through the verbs of composer.py.
 import contextlib
 
-from harness import (CANNOT_SAVE, GTK, PAGE, SERVED_PAGE, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect, status,
+from harness import (AT_RISK, CANNOT_SAVE, GTK, PAGE, SERVED_PAGE, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect, status,
                      stored, wait_for)
 
 CASES = {}  # name: (the case, the front ends it runs on)
@@ -174,17 +174,31 @@ def composing_hangul(c):
 
 @case(GTK)
 def composing_at_the_limit(c):
-    # The 40th syllable fills the message while it is composed; the 41st goes over with its first
-    # key. Esc closes mid-syllable, and msg.dat holds what was shown.
-    message = "가" * 39
-    c.msg_dat.write_bytes(stored(message))
+    # Composed before committed text, the 40th syllable moves it past the limit, and fills the message
+    # once that goes; the 41st goes over with its first key. What is past is tinted and each character
+    # outside KS X 1001 underlined; the description says the count, and why. Esc closes mid-syllable,
+    # and msg.dat holds what was shown.
+    def marks(message, past, at_risk):  # the syllable being composed is no character of the view's
+        note = AT_RISK.replace("%s", ", ".join(dict.fromkeys(ch for ch in message if ch in "똠햏")))
+        expected = (past, at_risk), f"{status(message)}\n{note}"
+        wait_for(lambda: (c.marks(), c.description()), expected.__eq__, f"marks of {message}")
+
+    start = "똠" + "가" * 38  # 78 bytes
+    c.msg_dat.write_bytes(stored(start + "x"))
     c.start()
-    c.wait_caption(status(message))
-    c.key("ctrl+End")
+    marks(start + "x", "", ["똠"])
+    c.key("ctrl+End", "Left", "Hangul")
+    spell(c, [("g", start + "ㅎx"), ("o g", start + "햏x")])
+    marks(start + "햏x", "x", ["똠"])
+    c.key("Hangul")  # commits it
+    marks(start + "햏x", "x", ["똠", "햏"])
+    c.key("Delete")
+    marks(start + "햏", "", ["똠", "햏"])
     c.key("Hangul")
-    spell(c, [("g", message + "ㅎ"), ("k s", message + "한"), ("r", message + "한ㄱ"), ("k", message + "한가")])
+    spell(c, [("E", start + "햏ㄸ"), ("h a", start + "햏똠"), ("space", start + "햏똠 "), ("g", start + "햏똠 ㅎ")])
+    marks(start + "햏똠 ㅎ", "똠 ", ["똠", "햏똠"])
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message + "한가")), "exit status and msg.dat")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(start + "햏똠 ㅎ")), "exit status and msg.dat")
 
 
 @case(PAGE, SERVED_PAGE)
