@@ -229,6 +229,10 @@ ComposerWindow::ComposerWindow() {
     m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
     m_textView.set_left_margin(4);
     m_textView.set_right_margin(4);
+    // What a screen reader calls the view, rather than its class's name: what it is for, as the
+    // title says before the first change.
+    gtk_accessible_update_property(GTK_ACCESSIBLE(m_textView.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL,
+                                   FromCp949(kInitialTitle).c_str(), -1);
     m_scrolled.set_policy(Gtk::PolicyType::NEVER, Gtk::PolicyType::AUTOMATIC);
     m_scrolled.set_child(m_textView);
     set_child(m_scrolled);
