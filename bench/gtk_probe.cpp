@@ -1,12 +1,13 @@
 // Times two programs' windows as the X server sees them, alternating runs: start-up, from fork to
 // the first window mapped and titled with the count of its text; keystroke, from an XTest key press
 // at the end of the text to the window's title counting it. Each run starts in DIR with a message of
-// SIZE bytes (none by default): lines of Hangul and Latin letters, in msg.dat as PROGRAM keeps them
-// (code page 949, each line break CR CR LF) and in msg.txt as UTF-8 for BASELINE. Each run moves to
-// the end of the text (Ctrl+End), types KEYS times "a", each once the program has gone idle, and
-// checks that the last title counts them all, then ends the program with SIGTERM. With "hangul", an
-// input method in Hangul mode makes each "a" the jamo ㅁ, composed and then committed by the next
-// key: 2 bytes in code page 949 for PROGRAM, 3 in UTF-8 for BASELINE.
+// SIZE bytes (none by default): lines of Hangul and Latin letters, one line in 50 with a syllable
+// outside KS X 1001, in msg.dat as PROGRAM keeps them (code page 949, each line break CR CR LF) and
+// in msg.txt as UTF-8 for BASELINE. Past byte 80 and at each such syllable, PROGRAM marks the text.
+// Each run moves to the end of the text (Ctrl+End), types KEYS times "a", each once the program has
+// gone idle, and checks that the last title counts them all, then ends the program with SIGTERM.
+// With "hangul", an input method in Hangul mode makes each "a" the jamo ㅁ, composed and then
+// committed by the next key: 2 bytes in code page 949 for PROGRAM, 3 in UTF-8 for BASELINE.
 //
 //     gtk_probe RUNS KEYS DIR PROGRAM BASELINE [hangul] [SIZE...]
 #include <X11/Xatom.h>
@@ -24,6 +25,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -103,17 +105,22 @@ std::string Counted(int length) {
 }
 
 // One line of the message: stored by PROGRAM as 20 bytes and counted as 18; 25 in UTF-8 for BASELINE.
+// Every kAtRiskEvery-th line ends in 똠, which PROGRAM marks as at risk, instead of 사.
 constexpr char kLine949[] = "\xb0\xa1\xb3\xaa\xb4\xd9\xb6\xf3\xb8\xb6\xb9\xd9\xbb\xe7 ok\r\r\n";
 constexpr char kLineUtf8[] = "가나다라마바사 ok\n";
+constexpr char kAtRiskLine949[] = "\xb0\xa1\xb3\xaa\xb4\xd9\xb6\xf3\xb8\xb6\xb9\xd9\x8c\x63 ok\r\r\n";
+constexpr char kAtRiskLineUtf8[] = "가나다라마바똠 ok\n";
+constexpr int kAtRiskEvery = 50;
 
 // msg.dat and msg.txt in `dir`, each holding `lines` lines; none when 0.
 void WriteMessage(const std::string& dir, int lines) {
-    for (const auto& [name, line] : {std::pair{"/msg.dat", kLine949}, std::pair{"/msg.txt", kLineUtf8}}) {
+    for (const auto& [name, line, atRisk] :
+         {std::tuple{"/msg.dat", kLine949, kAtRiskLine949}, std::tuple{"/msg.txt", kLineUtf8, kAtRiskLineUtf8}}) {
         const std::string path = dir + name;
         std::remove(path.c_str());
         if (lines == 0) continue;
         std::string text;
-        for (int i = 0; i < lines; ++i) text += line;
+        for (int i = 0; i < lines; ++i) text += i % kAtRiskEvery == kAtRiskEvery - 1 ? atRisk : line;
         FILE* file = std::fopen(path.c_str(), "wb");
         if (file == nullptr || std::fwrite(text.data(), 1, text.size(), file) != text.size()) Fail("cannot write");
         std::fclose(file);

@@ -9,7 +9,9 @@
 #include <gtkmm/eventcontrollerkey.h>
 #include <gtkmm/eventcontrollerlegacy.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/tooltip.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -155,6 +157,69 @@ Glib::ustring Shown(const Glib::ustring& text) {
     return FromCp949(bytes);
 }
 
+// The index of the first character of `text` past the limit, or -1. Whether a character is past
+// depends only on those before it: the start of the text holds it, unless that start cuts it.
+int PastLimit(const CString& text) {
+    constexpr int kStart = 2 * kMessageLimit;
+    const int past = MarkMessage(text.Left(kStart)).pastLimit;
+    return past < 0 && text.GetLength() > kStart ? MarkMessage(text).pastLimit : past;
+}
+
+// Runs [first, last) of buffer offsets, in order and apart.
+using Runs = std::vector<std::pair<int, int>>;
+
+// The runs `tag` is on, found from its toggles alone: the buffer finds each one without reading
+// the text in between.
+Runs Tagged(GtkTextBuffer* buffer, GtkTextTag* tag) {
+    Runs runs;
+    GtkTextIter at;
+    gtk_text_buffer_get_start_iter(buffer, &at);
+    if (gtk_text_iter_has_tag(&at, tag)) runs.emplace_back(0, 0);
+    while (gtk_text_iter_forward_to_tag_toggle(&at, tag)) {
+        const int offset = gtk_text_iter_get_offset(&at);
+        if (gtk_text_iter_starts_tag(&at, tag))
+            runs.emplace_back(offset, offset);
+        else
+            runs.back().second = offset;
+    }
+    return runs;
+}
+
+// What of `runs` lies outside `others`.
+Runs Outside(const Runs& runs, const Runs& others) {
+    Runs outside;
+    auto other = others.begin();
+    for (auto [first, last] : runs) {
+        while (other != others.end() && other->second <= first) ++other;
+        for (auto next = other; first < last; ++next) {
+            if (next == others.end() || next->first >= last) {
+                outside.emplace_back(first, last);
+                break;
+            }
+            if (next->first > first) outside.emplace_back(first, next->first);
+            first = std::max(first, next->second);
+        }
+    }
+    return outside;
+}
+
+// Puts `tag` on `runs` and nowhere else, touching only where that differs from where it is: the
+// buffer redraws every line a tag is put on or taken off, and most changes move a mark by a
+// character or two, if at all.
+void Retag(GtkTextBuffer* buffer, GtkTextTag* tag, const Runs& runs) {
+    const Runs tagged = Tagged(buffer, tag);
+    const auto change = [buffer, tag](const Runs& what, auto change) {
+        for (const auto& [first, last] : what) {
+            GtkTextIter start, end;
+            gtk_text_buffer_get_iter_at_offset(buffer, &start, first);
+            gtk_text_buffer_get_iter_at_offset(buffer, &end, last);
+            change(buffer, tag, &start, &end);
+        }
+    };
+    change(Outside(tagged, runs), gtk_text_buffer_remove_tag);
+    change(Outside(runs, tagged), gtk_text_buffer_apply_tag);
+}
+
 }  // namespace
 
 ComposerWindow::ComposerWindow() {
@@ -164,11 +229,25 @@ ComposerWindow::ComposerWindow() {
     m_textView.set_accepts_tab(false);  // Tab moves the focus, as in a dialog
     m_textView.set_left_margin(4);
     m_textView.set_right_margin(4);
+    // What a screen reader calls the view, rather than its class's name: what it is for, as the
+    // title says before the first change.
+    gtk_accessible_update_property(GTK_ACCESSIBLE(m_textView.gobj()), GTK_ACCESSIBLE_PROPERTY_LABEL,
+                                   FromCp949(kInitialTitle).c_str(), -1);
     m_scrolled.set_policy(Gtk::PolicyType::NEVER, Gtk::PolicyType::AUTOMATIC);
     m_scrolled.set_child(m_textView);
     set_child(m_scrolled);
 
     const auto buffer = m_textView.get_buffer();
+    // A translucent red over the theme's own background, light or dark. Its components are 0 or 1:
+    // AT-SPI reports each as one or the other.
+    m_pastLimit = buffer->create_tag();
+    m_pastLimit->property_background_rgba() = Gdk::RGBA(1, 0, 0, 0.2);
+    // Wavy and orange, unlike the straight line an input method draws under its composition.
+    m_atRisk = buffer->create_tag();
+    m_atRisk->property_underline() = Pango::Underline::ERROR;
+    m_atRisk->property_underline_rgba() = Gdk::RGBA(1, 0.5, 0, 1);
+    m_textView.set_has_tooltip();
+    m_textView.signal_query_tooltip().connect(sigc::mem_fun(*this, &ComposerWindow::OnQueryTooltip), false);
     std::optional<CString> message;
     AtStart atStart = AtStart::kUnreadable;
     try {
@@ -182,9 +261,12 @@ ComposerWindow::ComposerWindow() {
         // characters of the code page.
         CString breaks = *message;
         breaks.Replace("\r\n", "\n");
-        buffer->set_text(FromCp949(breaks));
+        const Glib::ustring text = FromCp949(breaks);
+        buffer->set_text(text);
+        MarkAtRisk(0, text);
     }
     buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInsert), false);
+    buffer->signal_insert().connect(sigc::mem_fun(*this, &ComposerWindow::OnInserted), true);
     buffer->signal_changed().connect(sigc::mem_fun(*this, &ComposerWindow::OnChanged));
     // gtkmm does not wrap the view's preedit signal, hence GObject's own connection.
     g_signal_connect(m_textView.gobj(), "preedit-changed", G_CALLBACK(&ComposerWindow::OnPreeditChanged), this);
@@ -224,6 +306,19 @@ void ComposerWindow::OnInsert(Gtk::TextBuffer::iterator& position, const Glib::u
     position = buffer->insert(position, shown);
 }
 
+void ComposerWindow::OnInserted(Gtk::TextBuffer::iterator& end, const Glib::ustring& text, int) {
+    MarkAtRisk(end.get_offset() - static_cast<int>(text.length()), text);
+}
+
+void ComposerWindow::MarkAtRisk(int offset, const Glib::ustring& text) {
+    const auto buffer = m_textView.get_buffer();
+    const auto at = [&buffer, offset](int index) { return buffer->get_iter_at_offset(offset + index); };
+    // Text put in where the underline is may have taken it on.
+    buffer->remove_tag(m_atRisk, at(0), at(static_cast<int>(text.length())));
+    for (const auto& [first, last] : MarkMessage(ToCp949(text.raw())).atRisk)
+        buffer->apply_tag(m_atRisk, at(first), at(last));
+}
+
 void ComposerWindow::OnPreeditChanged(GtkTextView*, const char* preedit, gpointer window) {
     auto* self = static_cast<ComposerWindow*>(window);
     self->m_preedit = preedit;
@@ -253,6 +348,8 @@ void ComposerWindow::OnChanged() {
     gsize size = 0;
     CString bytes = ToCp949({static_cast<const char*>(text->get_data(size)), size});
     const int converted = bytes.GetLength();
+    const int pastLimit = PastLimit(bytes);
+    const CString note = Note(bytes);
     const CString message = NormaliseMessage(std::move(bytes));
     // The view holds only characters of the code page (OnInsert sees to it): unless a CR went, or
     // the syllable being composed is outside the code page, the message in UTF-8 is the text itself,
@@ -262,7 +359,58 @@ void ComposerWindow::OnChanged() {
         get_clipboard()->set_content(Gdk::ContentProvider::create("text/plain;charset=utf-8", text));
     else
         get_clipboard()->set_text(FromCp949(message));
-    set_title(FromCp949(ComputeLengthStatus(message)));
+    const Glib::ustring status = FromCp949(ComputeLengthStatus(message));
+    set_title(status);
+    Mark(pastLimit, status, note);
+}
+
+CString ComposerWindow::Note(const CString& shown) {
+    // Read through only when some character is at risk: the buffer's underline, or the syllable
+    // being composed, says whether one is.
+    GtkTextIter start;
+    gtk_text_buffer_get_start_iter(m_textView.get_buffer()->gobj(), &start);
+    const bool some = gtk_text_iter_has_tag(&start, m_atRisk->gobj()) ||
+                      gtk_text_iter_forward_to_tag_toggle(&start, m_atRisk->gobj()) ||
+                      !MarkMessage(ToCp949(m_preedit.raw())).atRisk.empty();
+    return some ? AtRiskNote(shown) : CString();
+}
+
+void ComposerWindow::Mark(int pastLimit, const Glib::ustring& status, const CString& note) {
+    const auto buffer = m_textView.get_buffer();
+    // The syllable being composed is shown at the cursor, but is not in the buffer: the characters
+    // after it are one place further in the text as shown. GTK draws it with the tags on at the cursor.
+    const int cursor = m_preedit.empty() ? 0 : buffer->property_cursor_position().get_value();
+    const int from =
+        pastLimit <= cursor ? pastLimit : std::max(cursor, pastLimit - static_cast<int>(m_preedit.length()));
+    Runs past;
+    if (const int end = buffer->get_char_count(); pastLimit >= 0 && from < end) past.emplace_back(from, end);
+    Retag(buffer->gobj(), m_pastLimit->gobj(), past);
+
+    // What a screen reader says of the view: the count, which the title shows, as the user types,
+    // and what the underline means, which a tooltip shows.
+    Glib::ustring description = status;
+    if (!note.IsEmpty()) description += "\n" + FromCp949(note);
+    if (description.raw() == m_description.raw()) return;
+    m_description = description;
+    Glib::Value<Glib::ustring> value;
+    value.init(Glib::Value<Glib::ustring>::value_type());
+    value.set(description);
+    m_textView.update_property(Gtk::Accessible::Property::DESCRIPTION, value);
+}
+
+bool ComposerWindow::OnQueryTooltip(int x, int y, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tooltip) {
+    const auto buffer = m_textView.get_buffer();
+    Gtk::TextIter at = buffer->get_insert()->get_iter();
+    if (!keyboard) {
+        m_textView.window_to_buffer_coords(Gtk::TextWindowType::WIDGET, x, y, x, y);
+        if (!m_textView.get_iter_at_location(at, x, y)) return false;
+    }
+    Glib::ustring text;
+    if (at.has_tag(m_atRisk)) text = FromCp949(AtRiskNote(ToCp949(Glib::ustring(1, at.get_char()).raw())));
+    if (at.has_tag(m_pastLimit)) text += (text.empty() ? "" : "\n") + get_title();
+    if (text.empty()) return false;
+    tooltip->set_text(text);
+    return true;
 }
 
 Glib::RefPtr<Glib::Bytes> ComposerWindow::ViewText(const Glib::ustring& preedit) {

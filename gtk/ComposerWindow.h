@@ -1,8 +1,8 @@
 // The composer: one text view whose every change updates the title (bytes left or over) and the
-// clipboard, and whose text is kept in msg.dat when the window is dismissed. The syllable an input
-// method is composing counts as if it were typed, and is committed before the text is kept. The
-// message rules work on code page 949 bytes; the view holds UTF-8, and only what code page 949 can
-// represent.
+// clipboard, marks in the text what falls past the limit and what may not arrive, and whose text is
+// kept in msg.dat when the window is dismissed. The syllable an input method is composing counts as
+// if it were typed, and is committed before the text is kept. The message rules work on code page
+// 949 bytes; the view holds UTF-8, and only what code page 949 can represent.
 #pragma once
 
 #include <gtkmm/scrolledwindow.h>
@@ -14,6 +14,7 @@
 
 #include "core/String.h"
 #include "rules/CloseConversation.h"
+#include "rules/MessageMarks.h"
 
 namespace Gtk {
 class MessageDialog;
@@ -33,6 +34,11 @@ public:
 private:
     // Text as it arrives, typed or pasted, before the buffer takes it.
     void OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int bytes);
+    // The same, once the buffer has it; `end` is where it ends.
+    void OnInserted(Gtk::TextBuffer::iterator& end, const Glib::ustring& text, int bytes);
+    // Underlines the characters at risk in `text`, which starts at `offset` in the buffer. A
+    // character's risk is its own: only the characters a change puts in are looked at.
+    void MarkAtRisk(int offset, const Glib::ustring& text);
     // The update step: every change of the text, or of the composition, runs it.
     void OnChanged();
     // The input method's composition, shown at the cursor but not yet in the buffer.
@@ -60,9 +66,21 @@ private:
 
     // The view's text with `preedit` at the cursor, in UTF-8.
     Glib::RefPtr<Glib::Bytes> ViewText(const Glib::ustring& preedit);
+    // What the underline means for the characters at risk in `shown`, the text with the syllable
+    // being composed; empty when there are none.
+    CString Note(const CString& shown);
+    // Tints what falls past the limit from `pastLimit`, the index of a character in the text as
+    // shown, the syllable being composed included, and says the count and what the marks mean to
+    // assistive technologies.
+    void Mark(int pastLimit, const Glib::ustring& status, const CString& note);
+    // Over a character marked at risk, why; over one past the limit, the count.
+    bool OnQueryTooltip(int x, int y, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tooltip);
 
     Gtk::ScrolledWindow m_scrolled;
     Gtk::TextView m_textView;
+    Glib::RefPtr<Gtk::TextTag> m_pastLimit;
+    Glib::RefPtr<Gtk::TextTag> m_atRisk;
+    Glib::ustring m_description;
     std::unique_ptr<Gtk::MessageDialog> m_errorDialog;
     Glib::ustring m_preedit;
     sigc::connection m_preeditUpdate;

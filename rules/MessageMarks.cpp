@@ -8,7 +8,9 @@
 namespace {
 
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
-bool IsTrailByte(unsigned char c) { return (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A) || c >= 0x81; }
+bool IsTrailByte(unsigned char c) {
+    return (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A) || (c >= 0x81 && c <= 0xFE);
+}
 
 // Calls `visit(begin, size)` for each character of `text`: its first byte and its length in bytes.
 template <typename Visit>

@@ -45,6 +45,15 @@ class Composer:
         """The editor's text."""
         raise NotImplementedError
 
+    def marks(self):
+        """What the editor marks, as its user sees it: the text marked past the limit ("" if none), and
+        the runs of characters marked at risk, as strs."""
+        raise NotImplementedError
+
+    def description(self):
+        """The editor's accessible description, as a screen reader reads it, as a str."""
+        raise NotImplementedError
+
     def clipboard(self):
         """The clipboard's text as another program of the front end's own system reads it."""
         raise NotImplementedError
@@ -76,10 +85,6 @@ class Composer:
 
     def compose(self, text):
         """Shows `text` as the syllable an input method is composing (the page; GTK's composes from keys)."""
-        raise NotImplementedError
-
-    def marks(self):
-        """What the text shows marked: the text past the limit ("" if none), and each run of characters at risk."""
         raise NotImplementedError
 
     def notes(self):

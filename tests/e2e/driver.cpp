@@ -36,13 +36,6 @@ std::string Utf8(const wchar_t* text, int length) {
     return bytes;
 }
 
-std::wstring Utf16(const std::string& bytes) {
-    std::wstring text(bytes.size(), L'\0');
-    text.resize(static_cast<size_t>(::MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()),
-                                                          text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
 // A visible dialog that is the composer (it holds edit control 1000) or, given the composer as
 // `owner`, is owned by it: the message box. Waits up to `timeout` ms; with `foreground`, until it
 // is the foreground window too, so that keys typed next reach it.
@@ -93,26 +86,28 @@ int Clipboard(const std::string& command, const char* argument) {
     for (DWORD start = ::GetTickCount(); !::OpenClipboard(owner); ::Sleep(10))
         if (::GetTickCount() - start > kPatience) return 1;
     int result = 0;
-    if (command == "clipboard") {  // CF_TEXT's block: its size, then its bytes, the text and a zero, as they are
+    if (command == "clipboard") {
+        // The sizes of CF_TEXT's and CF_UNICODETEXT's blocks and CF_LOCALE's language in hex (0 without
+        // one); then CF_TEXT's text as it is, a zero, and CF_UNICODETEXT's text as UTF-8.
         const auto [size, text] = Block(CF_TEXT);
-        result = text == nullptr || Print(std::to_string(size).c_str(), static_cast<const char*>(text));
-    } else if (command == "unicode-clipboard") {
-        // CF_UNICODETEXT's: its size and CF_LOCALE's language in hex (0 without one), then its text as UTF-8.
-        const auto [size, text] = Block(CF_UNICODETEXT);
+        const auto [unicodeSize, unicode] = Block(CF_UNICODETEXT);
         const auto [_, locale] = Block(CF_LOCALE);
-        char word[32];
-        std::snprintf(word, sizeof word, "%lu/%lX", static_cast<unsigned long>(size),
+        char word[64];
+        std::snprintf(word, sizeof word, "%lu/%lu/%lX", static_cast<unsigned long>(size),
+                      static_cast<unsigned long>(unicodeSize),
                       locale != nullptr ? static_cast<unsigned long>(*static_cast<const LCID*>(locale)) : 0UL);
-        const auto* wide = static_cast<const wchar_t*>(text);
-        result = text == nullptr || Print(word, Utf8(wide, static_cast<int>(std::wcslen(wide))));
+        const auto* wide = static_cast<const wchar_t*>(unicode);
+        result = text == nullptr || unicode == nullptr ||
+                 Print(word, static_cast<const char*>(text) + std::string(1, '\0') +
+                                 Utf8(wide, static_cast<int>(std::wcslen(wide))));
     } else if (command == "set-clipboard") {
-        // As a Unicode program copies Korean text: CF_UNICODETEXT and CF_LOCALE, from which the
-        // system renders CF_TEXT for those who ask.
-        const std::wstring text = Utf16(Unhex(argument));
+        // As a Unicode program copies Korean text, given as UTF-16 in hex: CF_UNICODETEXT and
+        // CF_LOCALE, from which the system renders CF_TEXT for those who ask.
+        const std::string text = Unhex(argument) + std::string(2, '\0');
         const LCID korean = 0x0412;
         ::EmptyClipboard();
         for (const auto& [format, bytes, size] :
-             {std::tuple<UINT, const void*, size_t>{CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t)},
+             {std::tuple<UINT, const void*, size_t>{CF_UNICODETEXT, text.data(), text.size()},
               {CF_LOCALE, &korean, sizeof korean}}) {
             HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
             std::memcpy(::GlobalLock(block), bytes, size);
@@ -161,7 +156,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     std::fputs(
-        "driver find|text|close|wait-caption HEX|box MS [BUTTON]|[set-|hold-|unicode-]clipboard|hold-desktop|"
+        "driver find|text|close|wait-caption HEX|box MS [BUTTON]|[set-|hold-]clipboard|hold-desktop|"
         "code-page\n",
         stderr);
     return 2;

@@ -1,7 +1,8 @@
 # quillet-gtk, read from outside through X11: its title, the clipboard, and the view's text through
-# the PRIMARY selection, which holds whatever the view has selected. Hangul comes in as a Korean user
-# types it: the Hangul key, then the keys of the standard Korean layout, through IBus and its Hangul
-# engine, which tools/session --ibus runs.
+# the PRIMARY selection, which holds whatever the view has selected; and through its accessibility
+# tree on AT-SPI, which comes with the D-Bus session, what the view marks and its description.
+# Hangul comes in as a Korean user types it: the Hangul key, then the keys of the standard Korean
+# layout, through IBus and its Hangul engine, which tools/session --ibus runs.
 import ctypes
 import os
 import re
@@ -72,6 +73,34 @@ class GtkComposer(Composer):
     def primary(self):
         out = subprocess.run(["xclip", "-o", "-selection", "primary"], capture_output=True, timeout=10)
         return out.stdout if out.returncode == 0 else None
+
+    def view(self):  # the text view in AT-SPI's tree, read afresh, once the program has put it there
+        import pyatspi  # here, as the other front ends run where it may not be
+
+        def find():
+            for app in pyatspi.Registry.getDesktop(0):
+                if app and app.get_process_id() == self.process.pid:
+                    app.clear_cache()
+                    return pyatspi.findDescendant(app, lambda node: node.getRole() == pyatspi.ROLE_TEXT)
+        return wait_for(find, lambda view: view is not None, "the text view on AT-SPI")
+
+    def marks(self):  # the runs AT-SPI reports with the tint as their background, and underlined as errors
+        text = self.view().queryText()
+        past, at_risk, offset, last = "", [], 0, None
+        while offset < text.characterCount:
+            attributes, start, offset = text.getAttributeRun(offset, False)
+            run = text.getText(start, offset)
+            past += run if any(name.startswith("bg-color:") for name in attributes) else ""
+            if "underline:error" in attributes:
+                if last == start:
+                    at_risk[-1] += run
+                else:
+                    at_risk.append(run)
+                last = offset
+        return past, at_risk
+
+    def description(self):
+        return self.view().description
 
     clipboard = Composer.x11_clipboard
 

@@ -22,7 +22,7 @@ PATIENCE = 60
 TEXTS = {name: b"".join(ast.literal_eval("b" + piece) for piece in re.findall(r'"(?:[^"\\]|\\.)*"', literal)).decode("cp949")
          for name, literal in re.findall(r'(\w+)(?:\[\] =| )((?:\s*"(?:[^"\\]|\\.)*")+)',
                                          (Path(__file__).parents[2] / "rules/Texts.h").read_text())}
-TITLE = TEXTS["QUILLET_INITIAL_TITLE"]
+TITLE, AT_RISK = TEXTS["QUILLET_INITIAL_TITLE"], TEXTS["kAtRiskTemplate"]
 WRITE_ERROR, CANNOT_SAVE, UNREADABLE = (TEXTS[name].replace("%s", "msg.dat")
                                         for name in ("kFileErrorTemplate", "kCannotSaveTemplate", "kUnreadableTemplate"))
 

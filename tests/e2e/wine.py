@@ -75,14 +75,14 @@ class WineComposer(Composer):
     def clipboard(self):
         # CF_UNICODETEXT, with CF_LOCALE Korean, and CF_TEXT, the same text in code page 949. Each
         # block holds its text and a zero.
-        size, text = self.driver("clipboard")
-        sizes, unicode = self.driver("unicode-clipboard")
-        expect((int(size), sizes, text), (len(text) + 1, f"{len(unicode.decode().encode('utf-16-le')) + 2}/412",
-                                          cp949(unicode.decode())), f"CF_TEXT and CF_LOCALE beside {unicode!r}")
+        sizes, texts = self.driver("clipboard")
+        text, unicode = texts.split(b"\0")
+        expect((sizes, text), (f"{len(text) + 1}/{len(unicode.decode().encode('utf-16-le')) + 2}/412",
+                               cp949(unicode.decode())), f"CF_TEXT and CF_LOCALE beside {unicode!r}")
         return unicode
 
     def set_clipboard(self, text):
-        self.driver("set-clipboard", self.enc(text).hex())
+        self.driver("set-clipboard", text.encode("utf-16-le").hex())
 
     @contextlib.contextmanager
     def busy_clipboard(self):

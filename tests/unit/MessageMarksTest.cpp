@@ -39,7 +39,7 @@ TEST(MessageMarks, WhereTheLimitFallsAndWhatMayNotArrive) {
         {Times(39, "a\r\n") + "bc\r", -1, {}},
         {Times(39, "a\r\n") + "bc\rd", 120, {}},
         {kTtom + kHan + kHaeng + kHaeng + kDot + kBwelk, -1, {{0, 1}, {2, 4}, {5, 6}}},
-        {Bytes("81 0D 8C"), -1, {}},  // a lead byte without its trail byte is a byte of its own
+        {Bytes("81 0D 8C 63 81 FF"), -1, {{2, 3}}},  // a lead byte without a trail byte is a byte of its own
     };
     for (const auto& c : cases) {
         const MessageMarks marks = MarkMessage(Text(c.text));
