@@ -3,7 +3,7 @@
 
 #include "core/String.h"
 
-// Bytes of the ANSI code page (949): a Latin letter counts 1, a Hangul syllable 2, a line break 1.
+// Bytes of code page 949: a Latin letter counts 1, a Hangul syllable 2, a line break 1.
 inline constexpr int kMessageLimit = 80;
 
 // The editor's text with every CR removed: what is counted and what goes to the clipboard.

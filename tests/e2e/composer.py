@@ -1,7 +1,8 @@
 # What a case can do with a front end: every verb the cases use, declared once. A backend (wine.py,
 # gtk.py, page.py) is a Composer that starts its front end and reads what its user would see; a verb
 # that raises NotImplementedError here is one each backend that runs such cases supplies, and the
-# others work as said unless a backend says otherwise: keys go through X11 with xdotool.
+# others work as said unless a backend says otherwise: keys go through X11 with xdotool, and the
+# caption is the title of the X window a backend keeps as `window`.
 #
 # One Composer is one case's run in a fresh directory, `dir`, the program's current directory, which
 # holds its `msg_dat`. The verbs return text as UTF-8 bytes; `line_break` says how the front end's
@@ -10,7 +11,7 @@
 import contextlib
 import shutil
 
-from harness import PATIENCE, expect, run
+from harness import PATIENCE, expect, run, wait_for
 
 
 class Composer:
@@ -25,97 +26,100 @@ class Composer:
         self.msg_dat = self.dir / "msg.dat"
         self.process = None
 
+    # Gets ready what every run of the front end shares, once before the first.
     @staticmethod
     def prepare(options):
-        """Gets ready what every run of the front end shares, once before the first."""
+        pass
 
+    # Ends what prepare() started, once after the last run.
     @staticmethod
     def finish(options):
-        """Ends what prepare() started, once after the last run."""
+        pass
 
+    # Starts the program in its directory and waits until its window is there and has the focus.
     def start(self):
-        """Starts the program in its directory and waits until its window is there and has the focus."""
         raise NotImplementedError
 
-    def wait_caption(self, text):
-        """Waits until the caption (and whatever else says the count) reads `text`; fails past the patience."""
-        raise NotImplementedError
+    # Waits until the caption (and whatever else says the count) reads `text`; fails past the patience.
+    def wait_caption(self, text):  # the title of the X window, `window`, which a window manager shows
+        wait_for(lambda: run("xdotool", "getwindowname", self.window).decode()[:-1], text.__eq__, f"title, not {text!r}")
 
+    # The editor's text.
     def text(self):
-        """The editor's text."""
         raise NotImplementedError
 
+    # What the editor marks, as its user sees it: the text marked past the limit ("" if none), and the runs of
+    # characters marked at risk, as strs.
     def marks(self):
-        """What the editor marks, as its user sees it: the text marked past the limit ("" if none), and
-        the runs of characters marked at risk, as strs."""
         raise NotImplementedError
 
+    # The editor's accessible description, as a screen reader reads it, as a str.
     def description(self):
-        """The editor's accessible description, as a screen reader reads it, as a str."""
         raise NotImplementedError
 
+    # The clipboard's text as another program of the front end's own system reads it.
     def clipboard(self):
-        """The clipboard's text as another program of the front end's own system reads it."""
         raise NotImplementedError
 
+    # The clipboard's text as X11 programs read it, in UTF-8.
     def x11_clipboard(self):
-        """The clipboard's text as X11 programs read it, in UTF-8."""
         return run("xclip", "-o", "-selection", "clipboard")
 
+    # Puts `text` on the clipboard, as another program copies it.
     def set_clipboard(self, text):
-        """Puts `text` on the clipboard, as another program copies it."""
         raise NotImplementedError
 
+    # Meanwhile another program holds the clipboard open; yields whether that can be (not by default).
     @contextlib.contextmanager
     def busy_clipboard(self):
-        """Meanwhile another program holds the clipboard open; yields whether that can be (not by default)."""
         yield False
 
+    # Types `text` as its user would, Hangul too; a character beyond ASCII must be in the cases' code.
     def type(self, text):
-        """Types `text` as its user would, Hangul too; a character beyond ASCII must be in the cases' code."""
         expect({c for c in text if c > "\x7f"} - self.options.keyboard.characters, set(), "keys off the map")
         self.key_in(text)
 
     def key_in(self, text):  # key by key, as xdotool finds them
         run("xdotool", "type", "--delay", "30", text)
 
+    # Presses each key or chord, by xdotool's names: Return, Escape, ctrl+v...
     def key(self, *keys):
-        """Presses each key or chord, by xdotool's names: Return, Escape, ctrl+v..."""
         run("xdotool", "key", "--delay", "20", *keys)
 
+    # Shows `text` as the syllable an input method is composing (the page; GTK's composes from keys).
     def compose(self, text):
-        """Shows `text` as the syllable an input method is composing (the page; GTK's composes from keys)."""
         raise NotImplementedError
 
+    # What is said beside the text, each as it reads: the characters at risk (the page).
     def notes(self):
-        """What is said beside the text, each as it reads: the characters at risk (the page)."""
         raise NotImplementedError
 
+    # What a screen reader finds: the editor's description, what each live region says, and what was spoken
+    # since the first call, each as (what, seconds after the change before it) (the page).
     def heard(self):
-        """What a screen reader finds: the editor's description, what each live region says, and what was
-        spoken since the first call, each as (what, seconds after the change before it) (the page)."""
         raise NotImplementedError
 
+    # Asks the program to close, as its window's close button does.
     def close(self):
-        """Asks the program to close, as its window's close button does."""
         raise NotImplementedError
 
+    # Waits for the next message box, answers it with `button` (else its default); its text, or None.
     def message_box(self, button=None):
-        """Waits for the next message box, answers it with `button` (else its default); its text, or None."""
         raise NotImplementedError
 
+    # Fails unless the message box shown next begins with `text`; `button` answers it.
     def box_starts(self, text, button=None):
-        """Fails unless the message box shown next begins with `text`; `button` answers it."""
         box = self.message_box(button) or b""
         expect(box[:len(self.enc(text))], self.enc(text), "message box")
 
+    # The ways the desktop session can end under the program, each a function that ends it.
     def session_ends(self):
-        """The ways the desktop session can end under the program, each a function that ends it."""
         raise NotImplementedError
 
+    # Meanwhile the run's directory is a file system of `size` bytes of its own (root); the program
+    # ends in it.
     @contextlib.contextmanager
     def small_disk(self, size):
-        """Meanwhile the run's directory is a file system of `size` bytes of its own (root); the program ends in it."""
         run("mount", "-t", "tmpfs", "-o", f"size={size}", "quillet-e2e", str(self.dir))
         try:
             yield
@@ -123,17 +127,17 @@ class Composer:
             self.stop()
             run("umount", "--lazy", str(self.dir))
 
+    # What the run's directory holds, sorted: msg.dat, and never a file left half-written.
     def files(self):
-        """What the run's directory holds, sorted: msg.dat, and never a file left half-written."""
         return sorted(path.name for path in self.dir.iterdir())
 
+    # Whether the program runs on, once it has acted on what came before (after a round trip through it).
     def running(self):
-        """Whether the program runs on, once it has acted on what came before (after a round trip through it)."""
         self.text()
         return self.process.poll() is None
 
+    # Waits for the program to end; its exit status.
     def wait_exit(self):
-        """Waits for the program to end; its exit status."""
         return self.process.wait(timeout=PATIENCE)
 
     def stop(self):  # after each case, whatever it did: the program ended, asked to close first
@@ -143,26 +147,26 @@ class Composer:
                 self.process.wait(timeout=10)
             self.process.kill()
 
+    # Meanwhile the site is gone, as if the network were (the served page).
     @contextlib.contextmanager
     def offline(self):
-        """Meanwhile the site is gone, as if the network were (the served page)."""
         raise NotImplementedError
 
+    # The value of an async JavaScript function's body `code` run in the page, with `args` (the page).
     def script(self, code, *args):
-        """The value of an async JavaScript function's body `code` run in the page, with `args` (the page)."""
         raise NotImplementedError
 
+    # The browser's answer to a DevTools protocol command (the page).
     def cdp(self, command, **arguments):
-        """The browser's answer to a DevTools protocol command (the page)."""
         raise NotImplementedError
 
+    # `text` as the verbs return it.
     @staticmethod
     def enc(text):
-        """`text` as the verbs return it."""
         return text.encode()
 
+    # The editor's text for a message with LF line breaks.
     def shown(self, message):
-        """The editor's text for a message with LF line breaks."""
         return self.enc(message.replace("\n", self.line_break))
 
     def focus(self, *window_search):  # the first window `xdotool search` finds, focused

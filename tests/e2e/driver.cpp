@@ -132,19 +132,13 @@ int main(int argc, char** argv) {
     if (command == "hold-desktop")  // a program to the end: Wine ends the desktop a moment after the last
         return ::GetDesktopWindow(), Print("held", ""), std::fflush(stdout), ::Sleep(INFINITE), 0;
     if (command == "code-page") return Print(std::to_string(::GetACP()).c_str(), "");
-    HWND composer = Find(nullptr, command == "find" || command == "wait-caption" ? kPatience : 0, command == "find");
+    HWND composer = Find(nullptr, command == "find" ? kPatience : 0, command == "find");
     if (composer == nullptr) return std::fputs("no composer window\n", stderr), 1;
     if (command == "find") {  // with its icon set for both sizes, as the title bar and task switcher show it
         return Print(HasIcon(composer, ICON_BIG) && HasIcon(composer, ICON_SMALL) ? "found" : "no-icons", "");
     }
     if (command == "text") return Print("text", WindowText(::GetDlgItem(composer, 1000)));
     if (command == "close") return ::PostMessageA(composer, WM_CLOSE, 0, 0) ? 0 : 1;
-    if (command == "wait-caption") {
-        std::string caption;
-        for (DWORD start = ::GetTickCount(); (caption = WindowText(composer)) != Unhex(argument); ::Sleep(20))
-            if (::GetTickCount() - start > kPatience) break;
-        return Print("caption", caption);
-    }
     if (command == "box") {  // box MS [BUTTON]: the button pressed is IDOK unless given
         HWND box = Find(composer, std::atoi(argument));
         // The message is the box's static control 0xFFFF.
@@ -155,9 +149,6 @@ int main(int argc, char** argv) {
         for (DWORD start = ::GetTickCount(); ::IsWindow(box) && ::GetTickCount() - start < kPatience;) ::Sleep(20);
         return 0;
     }
-    std::fputs(
-        "driver find|text|close|wait-caption HEX|box MS [BUTTON]|[set-|hold-]clipboard|hold-desktop|"
-        "code-page\n",
-        stderr);
+    std::fputs("driver find|text|close|box MS [BUTTON]|[set-|hold-]clipboard|hold-desktop|code-page\n", stderr);
     return 2;
 }

@@ -43,9 +43,6 @@ class GtkComposer(Composer):
         self.hangul = False
         expect(b"Icon (48 x 48)" in run("xprop", "-id", self.window, "_NET_WM_ICON"), True, "window with its icon")
 
-    def wait_caption(self, text):
-        wait_for(lambda: run("xdotool", "getwindowname", self.window).decode()[:-1], text.__eq__, f"title, not {text!r}")
-
     @staticmethod
     def input_context():  # the one IBus sends its text to
         return run("gdbus", "call", "--address", run("ibus", "address").decode().strip(), "--dest",

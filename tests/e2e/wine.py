@@ -1,7 +1,8 @@
 # Quillet.exe under Wine, read from inside Wine by driver.exe (driver.cpp), which sees it as Windows
-# does: its windows' Unicode text, and the clipboard's formats as another program reads them. The
-# driver answers a word, then bytes as hex. Windows' own table gives the bytes 80 and FF characters
-# of their own, and an emoji's two UTF-16 halves are a "?" each.
+# does: its windows' Unicode text, and the clipboard's formats as another program reads them (the
+# caption as Wine gives it to X11, for the title bar, is read there). The driver answers a word, then
+# bytes as hex. Windows' own table gives the bytes 80 and FF characters of their own, and an emoji's
+# two UTF-16 halves are a "?" each.
 import contextlib
 import os
 import subprocess
@@ -64,10 +65,7 @@ class WineComposer(Composer):
                         raise
                     print(f"{self.dir.name}: Wine loaded no display driver, starting again", flush=True)
         expect(found, "found", "composer window with its icons")
-        self.focus("--classname", r"^quillet\.exe$")
-
-    def wait_caption(self, text):
-        expect(self.driver("wait-caption", self.enc(text).hex() or "-")[1], self.enc(text), "caption")
+        self.window = self.focus("--classname", r"^quillet\.exe$")
 
     def text(self):
         return self.driver("text")[1]

@@ -1,9 +1,8 @@
-"""What the loader and Windows read in a built Quillet.exe that its sources do not show: the machine and
-subsystem it was linked for, the DLLs it imports, the manifest as embedded, the icon as packed from its
-drawing, and the project's version as the version record carries it.
-
-Usage: /usr/bin/python3 check_resources.py EXE MACHINE VERSION     (MACHINE: i386 or amd64; VERSION: 1.0.0.1)
-"""
+# What the loader and Windows read in a built Quillet.exe that its sources do not show: the machine and
+# subsystem it was linked for, the DLLs it imports, the manifest as embedded, the icon as packed from its
+# drawing, and the project's version as the version record carries it.
+#
+#   /usr/bin/python3 check_resources.py EXE MACHINE VERSION     (MACHINE: i386 or amd64; VERSION: 1.0.0.1)
 import struct
 import sys
 from pathlib import Path

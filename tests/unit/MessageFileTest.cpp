@@ -92,24 +92,12 @@ TEST_F(MessageFile, SavedThroughALink) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);
 }
 
-TEST_F(MessageFile, UnopenableFileIsReportedAndReadAndWriteErrorsThrow) {
-    std::filesystem::create_directory(kMessageFileName);
-    bool read = false;
-    AtStart atStart = AtStart::kRead;
-    const auto refused = SaveMessageFile([&] { return read = true, CString("lost"); });
-    ASSERT_TRUE(refused.has_value());
-    EXPECT_STREQ(refused->GetFileName(), kMessageFileName);
-    EXPECT_FALSE(read);  // not even asked for the text
-    EXPECT_TRUE(std::filesystem::is_empty(kMessageFileName));
-    EXPECT_FALSE(LoadMessageFile(&atStart).has_value());
-    EXPECT_EQ(atStart, AtStart::kUnreadable);
-    std::filesystem::remove(kMessageFileName);
-    EXPECT_FALSE(LoadMessageFile(&atStart).has_value());
-    EXPECT_EQ(atStart, AtStart::kAbsent);  // no file is no error
-
+// msg.dat that is no regular file. (A directory, unreadable at start and never replaced, is the
+// end-to-end cases' own: it brings the questions they answer.)
+TEST_F(MessageFile, PipesAndDevicesAreNoMessageFiles) {
     // A named pipe is no file to read: reading it would wait for a writer, at start, for ever.
     ASSERT_EQ(mkfifo(kMessageFileName, 0600), 0);
-    atStart = AtStart::kRead;
+    AtStart atStart = AtStart::kRead;
     EXPECT_FALSE(LoadMessageFile(&atStart).has_value());
     EXPECT_EQ(atStart, AtStart::kUnreadable);
     std::filesystem::remove(kMessageFileName);
