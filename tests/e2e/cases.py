@@ -191,36 +191,20 @@ def composing_at_the_limit(c):
 
 
 @case(PAGE, SERVED_PAGE)
-def composing_and_pasting_a_zero(c):
-    # What is being composed counts as it stands (marks_as_seen composes syllables), even beyond the code
-    # page (as "?"), and only a committed character is replaced. 똠 is in the code page's extension area.
-    c.start()
-    c.type("ab")
-    c.compose("😀")
-    c.wait_caption(status("ab?"))
-    expect(c.text(), c.enc("ab😀"), "text area while composing")
-    c.type("똠")
-    c.set_clipboard("\0z")  # the rules end a message at a zero: it becomes "?", so nothing is lost
-    c.key("ctrl+v")
-    c.wait_caption(status("ab똠?z"))
-    expect(c.clipboard(), c.enc("ab똠?z"), "clipboard")
-    c.close()
-    expect(c.msg_dat.read_bytes(), stored("ab똠?z"), "msg.dat")
-
-
-@case(PAGE, SERVED_PAGE)
 def marks_as_seen(c):
     # The part past byte 80 is tinted, and each run of characters outside KS X 1001 underlined and named
-    # under the text (they count 2 bytes all the same), the syllable being composed included: under, at
-    # and over the limit, with 똠 before byte 80, across it and after it. A long message is marked where
-    # it is scrolled to, after changes at its end and at its start.
+    # under the text (they count 2 bytes all the same), what is being composed included: under, at and
+    # over the limit, with 똠 before byte 80, across it and after it. Composed, an emoji counts as "?" and
+    # stays as it is, only a committed one being replaced. A long message pasted, whose zero becomes "?"
+    # (the rules would end the message there), is marked where it is scrolled to, after changes at its
+    # end and at its start.
     c.start()
     text = "ab똠" + "x" * 74
-    long = ("똠 ok\n" + "가" * 30 + "\n") * 100 + "끝"
+    long = ("똠 ok\n" + "가" * 30 + "\n") * 100 + "끝?z"
     for act, args, message in ((c.type, [text], text), (c.compose, ["햏"], text + "햏"), (c.compose, ["햏똠"], text + "햏똠"),
-                               (c.compose, ["z똠"], text + "z똠"), (c.set_clipboard, [long], None),
-                               (c.key, ["ctrl+a", "ctrl+v"], long), (c.type, ["똠"], long + "똠"),
-                               (c.key, ["ctrl+Home"], long + "똠"), (c.type, ["똠"], f"똠{long}똠"),
+                               (c.compose, ["햏😀"], text + "햏😀"), (c.compose, ["z똠"], text + "z똠"),
+                               (c.set_clipboard, [long.replace("?", "\0")], None), (c.key, ["ctrl+a", "ctrl+v"], long),
+                               (c.type, ["똠"], long + "똠"), (c.key, ["ctrl+Home"], long + "똠"), (c.type, ["똠"], f"똠{long}똠"),
                                (c.key, ["ctrl+End", "Return"], f"똠{long}똠\n")):
         act(*args)
         if message:
@@ -237,7 +221,6 @@ def copy_refused_and_count_heard(c):
     # the page says beside the count that the copy was refused, with a button that copies once allowed.
     c.start()
     under, over, full = status("x" * 78), status("x" * 78 + "한글"), status("x" * 78 + "한")
-    refused = TEXTS["kCopyRefused"] + TEXTS["kCopyButton"]
     c.heard()
     c.type("x" * 78)
     wait_for(c.heard, lambda now: now[:2] == (under, ["", under]), "the count heard after a pause")
@@ -245,7 +228,7 @@ def copy_refused_and_count_heard(c):
     c.key("BackSpace")
     c.cdp("Browser.setPermission", permission={"name": "clipboard-write"}, setting="denied")
     c.key("BackSpace")
-    wait_for(c.heard, lambda now: now[:2] == (under, [refused, under]), "the refusal said")
+    wait_for(c.heard, lambda now: now[:2] == (under, [TEXTS["kCopyRefused"] + TEXTS["kCopyButton"], under]), "the refusal said")
     c.cdp("Browser.setPermission", permission={"name": "clipboard-write"}, setting="granted")
     c.key("shift+Tab", "space")
     wait_for(c.heard, lambda now: now[:2] == (under, ["", under]), "the refusal gone")

@@ -111,8 +111,7 @@ class PageComposer(Composer):
                               "the mirror of the text area's text, height and scroll")[:2])
 
     def notes(self):
-        return self.script("return [...document.querySelectorAll('#note')]"
-                           ".filter((note) => note.checkVisibility()).map((note) => note.textContent)")
+        return self.script("const note = document.getElementById('note'); return note.checkVisibility() ? [note.textContent] : []")
 
     def heard(self):  # from Chromium's accessibility tree, in the page's order
         tree = self.cdp("Accessibility.getFullAXTree")["nodes"]

@@ -3,29 +3,25 @@
 // editor holds, they come back from msg.dat byte for byte.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 
 #include "tests/unit/TestSupport.h"
 
-// A trap rather than assert(): it stays in every build type and libFuzzer reports it as a crash.
-#define FUZZ_REQUIRE(condition)                                                                     \
-    do {                                                                                            \
-        if (!(condition)) {                                                                         \
-            std::fprintf(stderr, "%s:%d: property violated: %s\n", __FILE__, __LINE__, #condition); \
-            __builtin_trap();                                                                       \
-        }                                                                                           \
-    } while (false)
+// A trap rather than assert(): it stays in every build type, and libFuzzer keeps the input that
+// sprang it, with the stack that shows which property failed.
+static void Require(bool property) {
+    if (!property) __builtin_trap();
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string bytes(reinterpret_cast<const char*>(data), size);
     const std::string loaded = Loaded(bytes);
-    FUZZ_REQUIRE(loaded.find('\0') == std::string::npos);
+    Require(loaded.find('\0') == std::string::npos);
     // Saving stores each LF as CR LF, and loading drops a final LF unless a CR precedes it: so a
     // text ending in a bare LF, which only a file written elsewhere gives, loses that one LF in
     // each round. Everything else comes back byte for byte.
     const bool endsInBareLf =
         !loaded.empty() && loaded.back() == '\n' && (loaded.size() == 1 || loaded[loaded.size() - 2] != '\r');
-    FUZZ_REQUIRE(Loaded(Saved(loaded)) == (endsInBareLf ? loaded.substr(0, loaded.size() - 1) : loaded));
+    Require(Loaded(Saved(loaded)) == (endsInBareLf ? loaded.substr(0, loaded.size() - 1) : loaded));
 
     // The editor's text has no zero byte, no Ctrl-Z (it would end the file early) and no LF without
     // a CR before it; the input is bent into that shape rather than rejected, so that every input
@@ -36,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (c == '\n' && (message.empty() || message.back() != '\r')) message.push_back('\r');
         message.push_back(c);
     }
-    FUZZ_REQUIRE(Loaded(Saved(message)) == message);
+    Require(Loaded(Saved(message)) == message);
     return 0;
 }

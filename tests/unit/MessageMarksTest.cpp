@@ -9,11 +9,7 @@
 
 namespace {
 
-std::string Times(int count, const std::string& text) {
-    std::string result;
-    for (int i = 0; i < count; ++i) result += text;
-    return result;
-}
+std::string Times(int count, const std::string& text) { return count > 0 ? text + Times(count - 1, text) : ""; }
 
 const std::string kHan = Bytes("C7 D1");    // 한, in KS X 1001
 const std::string kDot = Bytes("A1 A4");    // ·, in KS X 1001
