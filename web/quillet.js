@@ -287,18 +287,18 @@
     }
   }
 
-  // Copies the text area's text. A refusal (outside a user's gesture in some browsers, or without the
+  // Copies `text`, the text area's. A refusal (outside a user's gesture in some browsers, or without the
   // permission) is said beside the count with a button that copies at a press; the next copy that
   // succeeds takes both away. Only the latest copy's outcome is shown.
   let copies = 0;
-  function copy() {
+  function copy(text) {
     const ticket = ++copies;
     const shown = (refused) => {
       if (ticket !== copies) return;
       refusal.textContent = refused ? cp949.decode(run('quillet_copy_refused')) : '';
       copyButton.hidden = !refused;
     };
-    const writing = navigator.clipboard?.writeText(editor.value) ?? Promise.reject();
+    const writing = navigator.clipboard?.writeText(text) ?? Promise.reject();
     writing.then(() => shown(false), () => shown(true));
   }
 
@@ -309,8 +309,9 @@
   function keep() {
     clearTimeout(keeping);
     keeping = 0;
-    copy();
-    put(editor.value);
+    const text = editor.value; // read once: a megabyte's value is built afresh at each read
+    copy(text);
+    put(text);
     draft = unitsAsText.decode(new Uint16Array(run('quillet_save'))); // one character for each byte
     store();
   }
@@ -402,7 +403,7 @@
   });
   document.getElementById('save').addEventListener('click', save);
   copyButton.addEventListener('click', () => {
-    copy();
+    copy(editor.value);
     editor.focus();
   });
   document.addEventListener('keydown', (event) => {

@@ -29,7 +29,7 @@ class Composer:
     # Gets ready what every run of the front end shares, once before the first.
     @staticmethod
     def prepare(options):
-        pass
+        raise NotImplementedError
 
     # Ends what prepare() started, once after the last run.
     @staticmethod
