@@ -157,14 +157,6 @@ Glib::ustring Shown(const Glib::ustring& text) {
     return FromCp949(bytes);
 }
 
-// The index of the first character of `text` past the limit, or -1. Whether a character is past
-// depends only on those before it: the start of the text holds it, unless that start cuts it.
-int PastLimit(const CString& text) {
-    constexpr int kStart = 2 * kMessageLimit;
-    const int past = MarkMessage(text.Left(kStart)).pastLimit;
-    return past < 0 && text.GetLength() > kStart ? MarkMessage(text).pastLimit : past;
-}
-
 // Runs [first, last) of buffer offsets, in order and apart.
 using Runs = std::vector<std::pair<int, int>>;
 
@@ -315,7 +307,7 @@ void ComposerWindow::MarkAtRisk(int offset, const Glib::ustring& text) {
     const auto at = [&buffer, offset](int index) { return buffer->get_iter_at_offset(offset + index); };
     // Text put in where the underline is may have taken it on.
     buffer->remove_tag(m_atRisk, at(0), at(static_cast<int>(text.length())));
-    for (const auto& [first, last] : MarkMessage(ToCp949(text.raw())).atRisk)
+    for (const auto& [first, last] : FindAtRisk(ToCp949(text.raw())).runs)
         buffer->apply_tag(m_atRisk, at(first), at(last));
 }
 
@@ -371,8 +363,8 @@ CString ComposerWindow::Note(const CString& shown) {
     gtk_text_buffer_get_start_iter(m_textView.get_buffer()->gobj(), &start);
     const bool some = gtk_text_iter_has_tag(&start, m_atRisk->gobj()) ||
                       gtk_text_iter_forward_to_tag_toggle(&start, m_atRisk->gobj()) ||
-                      !MarkMessage(ToCp949(m_preedit.raw())).atRisk.empty();
-    return some ? AtRiskNote(shown) : CString();
+                      !FindAtRisk(ToCp949(m_preedit.raw())).runs.empty();
+    return some ? FindAtRisk(shown).note : CString();
 }
 
 void ComposerWindow::Mark(int pastLimit, const Glib::ustring& status, const CString& note) {
@@ -406,7 +398,7 @@ bool ComposerWindow::OnQueryTooltip(int x, int y, bool keyboard, const Glib::Ref
         if (!m_textView.get_iter_at_location(at, x, y)) return false;
     }
     Glib::ustring text;
-    if (at.has_tag(m_atRisk)) text = FromCp949(AtRiskNote(ToCp949(Glib::ustring(1, at.get_char()).raw())));
+    if (at.has_tag(m_atRisk)) text = FromCp949(FindAtRisk(ToCp949(Glib::ustring(1, at.get_char()).raw())).note);
     if (at.has_tag(m_pastLimit)) text += (text.empty() ? "" : "\n") + get_title();
     if (text.empty()) return false;
     tooltip->set_text(text);

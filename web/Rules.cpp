@@ -56,15 +56,14 @@ QUILLET_EXPORT(quillet_copy_button) int CopyButton() { return Result(kCopyButton
 // The report of a file that could not be read, for the file's name.
 QUILLET_EXPORT(quillet_file_error) int FileErrorReport() { return Result(FileError(input, {}).text); }
 
-// What the page marks in the text area's text (MarkMessage), as 32-bit integers at quillet_marks_at():
-// the first character past the limit (-1 when it fits), the number of runs at risk, and the first and
-// last of each. The result is the note that names the characters at risk; returns its length in bytes.
+// What the page marks in the text area's text, as 32-bit integers at quillet_marks_at(): the first
+// character past the limit (-1 when it fits), the number of runs at risk, and the first and last of
+// each. The result is the note that names the characters at risk; returns its length in bytes.
 QUILLET_EXPORT(quillet_marks) int Marks() {
-    const MessageMarks found = MarkMessage(input);
-    marks.assign({found.pastLimit, static_cast<int>(found.atRisk.size())});
-    for (const auto& [first, last] : found.atRisk) marks.insert(marks.end(), {first, last});
-    // The note names what the runs hold: none, no note, and no second walk through a long text.
-    return Result(found.atRisk.empty() ? CString() : AtRiskNote(input));
+    AtRisk found = FindAtRisk(input);
+    marks.assign({PastLimit(input), static_cast<int>(found.runs.size())});
+    for (const auto& [first, last] : found.runs) marks.insert(marks.end(), {first, last});
+    return Result(std::move(found.note));
 }
 
 QUILLET_EXPORT(quillet_marks_at) const int* MarksAt() { return marks.data(); }
