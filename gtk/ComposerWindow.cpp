@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "rules/LengthStatus.h"
+#include "rules/LineBreaks.h"
 #include "rules/MessageStore.h"
 #include "rules/Texts.h"
 
@@ -152,9 +153,7 @@ constexpr struct {
 // What the view keeps of inserted text: each line break a single LF, as the view makes a typed one,
 // and only characters code page 949 can represent, so that what is shown is what is counted.
 Glib::ustring Shown(const Glib::ustring& text) {
-    CString bytes = ToCp949(text.raw());
-    bytes.Replace("\r\n", "\n");  // no trail byte is below 0x41: no character is split
-    return FromCp949(bytes);
+    return FromCp949(LfEditorText(ToCp949(text.raw()), LfEditor::kHoldsCr));
 }
 
 // Runs [first, last) of buffer offsets, in order and apart.
@@ -251,9 +250,7 @@ ComposerWindow::ComposerWindow() {
     if (message) {
         // What OnInsert would keep of it, without converting it twice more: decoded text holds only
         // characters of the code page.
-        CString breaks = *message;
-        breaks.Replace("\r\n", "\n");
-        const Glib::ustring text = FromCp949(breaks);
+        const Glib::ustring text = FromCp949(LfEditorText(*message, LfEditor::kHoldsCr));
         buffer->set_text(text);
         MarkAtRisk(0, text);
     }
@@ -470,9 +467,7 @@ CloseStep ComposerWindow::Save() {
         const std::optional<CFileException> refused = SaveMessageFile([this] {
             gsize size = 0;
             const auto view = ViewText({});
-            CString text = ToCp949({static_cast<const char*>(view->get_data(size)), size});
-            text.Replace("\n", "\r\n");  // each line break as the Windows editor holds it
-            return text;
+            return MessageFromLfEditorText(ToCp949({static_cast<const char*>(view->get_data(size)), size}));
         });
         return refused ? m_conversation.CannotOpen(refused->GetErrorMessage()) : m_conversation.Saved();
     } catch (const CFileException& error) {
