@@ -463,18 +463,11 @@ void ComposerWindow::Follow(CloseStep step) {
 
 CloseStep ComposerWindow::Save() {
     CommitPreedit();
-    try {
-        const std::optional<CFileException> refused = SaveMessageFile([this] {
-            gsize size = 0;
-            const auto view = ViewText({});
-            return MessageFromLfEditorText(ToCp949({static_cast<const char*>(view->get_data(size)), size}));
-        });
-        return refused ? m_conversation.CannotOpen(refused->GetErrorMessage()) : m_conversation.Saved();
-    } catch (const CFileException& error) {
-        return m_conversation.CannotWrite(error.GetErrorMessage());
-    } catch (...) {
-        return m_conversation.Failed();
-    }
+    return SaveAsAsked(m_conversation, [this] {
+        gsize size = 0;
+        const auto view = ViewText({});
+        return MessageFromLfEditorText(ToCp949({static_cast<const char*>(view->get_data(size)), size}));
+    });
 }
 
 void ComposerWindow::Leave() {

@@ -115,18 +115,11 @@ void CComposerDlg::Follow(CloseStep step) {
 }
 
 CloseStep CComposerDlg::Save() {
-    try {
-        const std::optional<CFileException> refused = SaveMessageFile([this] {
-            std::wstring text;
-            m_editMessage.GetWindowText(text);
-            return ToCp949(text);
-        });
-        return refused ? m_conversation.CannotOpen(refused->GetErrorMessage()) : m_conversation.Saved();
-    } catch (const CFileException& error) {
-        return m_conversation.CannotWrite(error.GetErrorMessage());
-    } catch (...) {
-        return m_conversation.Failed();
-    }
+    return SaveAsAsked(m_conversation, [this] {
+        std::wstring text;
+        m_editMessage.GetWindowText(text);
+        return ToCp949(text);
+    });
 }
 
 LRESULT CComposerDlg::OnChangeMessage() {
