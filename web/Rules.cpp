@@ -45,6 +45,10 @@ QUILLET_EXPORT(quillet_save) int Save() { return Result(MessageFileBytes(Message
 // The text area's text for the bytes of a msg.dat.
 QUILLET_EXPORT(quillet_load) int Load() { return Result(LfEditorText(MessageFromFileBytes(input), LfEditor::kLfOnly)); }
 
+// The labels of the buttons that open and save a msg.dat.
+QUILLET_EXPORT(quillet_open_button) int OpenButton() { return Result(kOpenButton); }
+QUILLET_EXPORT(quillet_save_button) int SaveButton() { return Result(kSaveButton); }
+
 // What the page says beside the count when the browser refused to copy the message, and its button's.
 QUILLET_EXPORT(quillet_copy_refused) int CopyRefused() { return Result(kCopyRefused); }
 QUILLET_EXPORT(quillet_copy_button) int CopyButton() { return Result(kCopyButton); }
