@@ -32,8 +32,8 @@ std::string Follow(CloseConversation& closing, const std::string& event) {
     const Question& question = closing.Asked();
     EXPECT_EQ(Str(question.text).rfind("\"msg.dat\" ", 0), event == "failed" ? std::string::npos : 0u);
     EXPECT_EQ(*question.choice == '\0', question.buttons == Buttons::kOk) << question.choice;
-    const char* buttons[] = {"-ok", "-retry/cancel", "-yes/no/cancel"};
-    return "ask" + (buttons[int(question.buttons)] + (question.reason.IsEmpty() ? "" : ":" + Str(question.reason)));
+    const char* asks[] = {"ask-ok", "ask-retry/cancel", "ask-yes/no/cancel"};
+    return std::string(asks[int(question.buttons)]) + (question.reason.IsEmpty() ? "" : ":") + Str(question.reason);
 }
 
 }  // namespace
