@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "rules/LengthStatus.h"
+#include "rules/LineBreaks.h"
 #include "rules/MessageStore.h"
 #include "rules/Texts.h"
 
@@ -152,17 +153,7 @@ constexpr struct {
 // What the view keeps of inserted text: each line break a single LF, as the view makes a typed one,
 // and only characters code page 949 can represent, so that what is shown is what is counted.
 Glib::ustring Shown(const Glib::ustring& text) {
-    CString bytes = ToCp949(text.raw());
-    bytes.Replace("\r\n", "\n");  // no trail byte is below 0x41: no character is split
-    return FromCp949(bytes);
-}
-
-// The index of the first character of `text` past the limit, or -1. Whether a character is past
-// depends only on those before it: the start of the text holds it, unless that start cuts it.
-int PastLimit(const CString& text) {
-    constexpr int kStart = 2 * kMessageLimit;
-    const int past = MarkMessage(text.Left(kStart)).pastLimit;
-    return past < 0 && text.GetLength() > kStart ? MarkMessage(text).pastLimit : past;
+    return FromCp949(LfEditorText(ToCp949(text.raw()), LfEditor::kHoldsCr));
 }
 
 // Runs [first, last) of buffer offsets, in order and apart.
@@ -259,9 +250,7 @@ ComposerWindow::ComposerWindow() {
     if (message) {
         // What OnInsert would keep of it, without converting it twice more: decoded text holds only
         // characters of the code page.
-        CString breaks = *message;
-        breaks.Replace("\r\n", "\n");
-        const Glib::ustring text = FromCp949(breaks);
+        const Glib::ustring text = FromCp949(LfEditorText(*message, LfEditor::kHoldsCr));
         buffer->set_text(text);
         MarkAtRisk(0, text);
     }
@@ -315,7 +304,7 @@ void ComposerWindow::MarkAtRisk(int offset, const Glib::ustring& text) {
     const auto at = [&buffer, offset](int index) { return buffer->get_iter_at_offset(offset + index); };
     // Text put in where the underline is may have taken it on.
     buffer->remove_tag(m_atRisk, at(0), at(static_cast<int>(text.length())));
-    for (const auto& [first, last] : MarkMessage(ToCp949(text.raw())).atRisk)
+    for (const auto& [first, last] : FindAtRisk(ToCp949(text.raw())).runs)
         buffer->apply_tag(m_atRisk, at(first), at(last));
 }
 
@@ -371,8 +360,8 @@ CString ComposerWindow::Note(const CString& shown) {
     gtk_text_buffer_get_start_iter(m_textView.get_buffer()->gobj(), &start);
     const bool some = gtk_text_iter_has_tag(&start, m_atRisk->gobj()) ||
                       gtk_text_iter_forward_to_tag_toggle(&start, m_atRisk->gobj()) ||
-                      !MarkMessage(ToCp949(m_preedit.raw())).atRisk.empty();
-    return some ? AtRiskNote(shown) : CString();
+                      !FindAtRisk(ToCp949(m_preedit.raw())).runs.empty();
+    return some ? FindAtRisk(shown).note : CString();
 }
 
 void ComposerWindow::Mark(int pastLimit, const Glib::ustring& status, const CString& note) {
@@ -406,7 +395,7 @@ bool ComposerWindow::OnQueryTooltip(int x, int y, bool keyboard, const Glib::Ref
         if (!m_textView.get_iter_at_location(at, x, y)) return false;
     }
     Glib::ustring text;
-    if (at.has_tag(m_atRisk)) text = FromCp949(AtRiskNote(ToCp949(Glib::ustring(1, at.get_char()).raw())));
+    if (at.has_tag(m_atRisk)) text = FromCp949(FindAtRisk(ToCp949(Glib::ustring(1, at.get_char()).raw())).note);
     if (at.has_tag(m_pastLimit)) text += (text.empty() ? "" : "\n") + get_title();
     if (text.empty()) return false;
     tooltip->set_text(text);
@@ -474,20 +463,11 @@ void ComposerWindow::Follow(CloseStep step) {
 
 CloseStep ComposerWindow::Save() {
     CommitPreedit();
-    try {
-        const std::optional<CFileException> refused = SaveMessageFile([this] {
-            gsize size = 0;
-            const auto view = ViewText({});
-            CString text = ToCp949({static_cast<const char*>(view->get_data(size)), size});
-            text.Replace("\n", "\r\n");  // each line break as the Windows editor holds it
-            return text;
-        });
-        return refused ? m_conversation.CannotOpen(refused->GetErrorMessage()) : m_conversation.Saved();
-    } catch (const CFileException& error) {
-        return m_conversation.CannotWrite(error.GetErrorMessage());
-    } catch (...) {
-        return m_conversation.Failed();
-    }
+    return SaveAsAsked(m_conversation, [this] {
+        gsize size = 0;
+        const auto view = ViewText({});
+        return MessageFromLfEditorText(ToCp949({static_cast<const char*>(view->get_data(size)), size}));
+    });
 }
 
 void ComposerWindow::Leave() {

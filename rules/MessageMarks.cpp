@@ -12,16 +12,19 @@ bool IsTrailByte(unsigned char c) {
     return (c >= 0x41 && c <= 0x5A) || (c >= 0x61 && c <= 0x7A) || (c >= 0x81 && c <= 0xFE);
 }
 
-// Calls `visit(begin, size)` for each character of `text`: its first byte and its length in bytes.
+// Calls `visit(begin, size)` for each character of `text`, its first byte and its length in bytes,
+// until it returns false; returns the index of that character, or the number of characters.
 template <typename Visit>
-void ForEachCharacter(const CString& text, Visit&& visit) {
+int ForEachCharacter(const CString& text, Visit&& visit) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(static_cast<const char*>(text));
     const int length = text.GetLength();
-    for (int at = 0; at < length;) {
+    int index = 0;
+    for (int at = 0; at < length; ++index) {
         const int size = IsLeadByte(bytes[at]) && at + 1 < length && IsTrailByte(bytes[at + 1]) ? 2 : 1;
-        visit(bytes + at, size);
+        if (!visit(bytes + at, size)) break;
         at += size;
     }
+    return index;
 }
 
 // KS X 1001 has both bytes of its two-byte characters at 0xA1 or above; the code page adds the rest.
@@ -31,33 +34,34 @@ bool IsAtRisk(const unsigned char* character, int size) {
 
 }  // namespace
 
-MessageMarks MarkMessage(const CString& text) {
-    MessageMarks marks;
-    int index = 0;
+int PastLimit(const CString& text) {
     int counted = 0;
-    ForEachCharacter(text, [&](const unsigned char* character, int size) {
+    const int index = ForEachCharacter(text, [&counted](const unsigned char* character, int size) {
         if (*character != '\r') counted += size;
-        if (counted > kMessageLimit && marks.pastLimit < 0) marks.pastLimit = index;
-        if (IsAtRisk(character, size)) {
-            if (marks.atRisk.empty() || marks.atRisk.back().second != index) marks.atRisk.emplace_back(index, index);
-            marks.atRisk.back().second = index + 1;
-        }
-        ++index;
+        return counted <= kMessageLimit;
     });
-    return marks;
+    return counted > kMessageLimit ? index : -1;
 }
 
-CString AtRiskNote(const CString& text) {
+AtRisk FindAtRisk(const CString& text) {
+    AtRisk found;
     std::string names;
-    std::vector<bool> seen(0x10000);
+    std::vector<bool> named;  // by lead and trail byte, once the first is found
+    int index = 0;
     ForEachCharacter(text, [&](const unsigned char* character, int size) {
-        const int code = character[0] << 8 | character[size - 1];
-        if (!IsAtRisk(character, size) || seen[code]) return;
-        seen[code] = true;
-        if (!names.empty()) names += ", ";
-        names.append(reinterpret_cast<const char*>(character), 2);
+        if (IsAtRisk(character, size)) {
+            if (found.runs.empty() || found.runs.back().second != index) found.runs.emplace_back(index, index);
+            found.runs.back().second = index + 1;
+            if (named.empty()) named.resize(0x10000);
+            if (const int code = character[0] << 8 | character[1]; !named[code]) {
+                named[code] = true;
+                if (!names.empty()) names += ", ";
+                names.append(reinterpret_cast<const char*>(character), 2);
+            }
+        }
+        ++index;
+        return true;
     });
-    CString note;
-    if (!names.empty()) note.Format(kAtRiskTemplate, names.c_str());
-    return note;
+    if (!names.empty()) found.note.Format(kAtRiskTemplate, names.c_str());
+    return found;
 }

@@ -9,18 +9,19 @@
 
 #include "core/String.h"
 
-struct MessageMarks {
-    // The first character any of whose bytes lies past the limit, counted as the status counts (CRs
-    // left out); -1 when the whole message fits.
-    int pastLimit = -1;
-    // Runs [first, last) of two-byte characters outside KS X 1001, the character set of EUC-KR, in
-    // which many SMS services send: the code page's extension (똠, 햏, 뷁 and 8,819 more syllables)
-    // counts 2 bytes like any Hangul syllable, but may arrive broken or not at all.
-    std::vector<std::pair<int, int>> atRisk;
+// The first character of `text` any of whose bytes lies past the limit, counted as the status counts
+// (CRs left out); -1 when the whole text fits. Only the start of `text`, up to that character, is read.
+int PastLimit(const CString& text);
+
+// The two-byte characters outside KS X 1001, the character set of EUC-KR, in which many SMS services
+// send: the code page's extension (똠, 햏, 뷁 and 8,819 more syllables) counts 2 bytes like any Hangul
+// syllable, but may arrive broken or not at all.
+struct AtRisk {
+    // Runs [first, last) of them, in order.
+    std::vector<std::pair<int, int>> runs;
+    // "똠, 햏: 일부 문자 서비스(EUC-KR)에서 깨질 수 있는 글자": each named once in the order they come,
+    // and why; empty when there are none.
+    CString note;
 };
 
-MessageMarks MarkMessage(const CString& text);
-
-// "똠, 햏: 일부 문자 서비스(EUC-KR)에서 깨질 수 있는 글자": the characters of `text` at risk, each named once
-// in the order they come, and why; empty when there are none.
-CString AtRiskNote(const CString& text);
+AtRisk FindAtRisk(const CString& text);

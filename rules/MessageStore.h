@@ -24,6 +24,21 @@ std::optional<CFileException> SaveMessageFile(ReadMessage&& readMessage) {
     return std::nullopt;
 }
 
+// Saves as `conversation` asked (its kSave step), through SaveMessageFile, and gives its next step
+// for what came of it: saved, or msg.dat could not be opened or written, each with the system's
+// reason, or anything else failed (memory ran out, say).
+template <typename ReadMessage>
+CloseStep SaveAsAsked(CloseConversation& conversation, ReadMessage&& readMessage) {
+    try {
+        const std::optional<CFileException> refused = SaveMessageFile(readMessage);
+        return refused ? conversation.CannotOpen(refused->GetErrorMessage()) : conversation.Saved();
+    } catch (const CFileException& error) {
+        return conversation.CannotWrite(error.GetErrorMessage());
+    } catch (...) {
+        return conversation.Failed();
+    }
+}
+
 // The saved message, or nothing when msg.dat cannot be opened. An empty file is an empty message.
 // `atStart`, if given, says which: read, absent, or there but unreadable (a folder, a pipe, a file
 // that may not be read). A read error throws CFileException.

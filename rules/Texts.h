@@ -60,4 +60,7 @@ inline constexpr char kCopyRefused[] =
     "\xB8\xF8\xC7\xDF\xBD\xC0\xB4\xCF\xB4\xD9.";
 // "복사"
 inline constexpr char kCopyButton[] = "\xBA\xB9\xBB\xE7";
+// "msg.dat 열기", "msg.dat로 저장": the page's buttons that open a msg.dat and save one.
+inline constexpr char kOpenButton[] = "msg.dat \xBF\xAD\xB1\xE2";
+inline constexpr char kSaveButton[] = "msg.dat\xB7\xCE \xC0\xFA\xC0\xE5";
 #endif

@@ -1,11 +1,12 @@
 // The message rules as the page calls them. The page's script writes code page 949 bytes into the
 // buffer quillet_input() gives, calls a rule, and reads the bytes it made from quillet_result().
-// The text area holds LF line breaks where the Windows editor holds CR LF.
+// The text area is an editor of LF line breaks that cannot hold a CR (rules/LineBreaks.h).
 #include <utility>
 #include <vector>
 
 #include "rules/CloseConversation.h"
 #include "rules/LengthStatus.h"
+#include "rules/LineBreaks.h"
 #include "rules/MessageFile.h"
 #include "rules/MessageMarks.h"
 #include "rules/Texts.h"
@@ -38,16 +39,15 @@ QUILLET_EXPORT(quillet_initial_title) int InitialTitle() { return Result(kInitia
 // The caption for the text area's text; returns its length in bytes.
 QUILLET_EXPORT(quillet_status) int Status() { return Result(ComputeLengthStatus(NormaliseMessage(input))); }
 
-// msg.dat for the text area's text: each line break the editor's CR LF, then stored as by text mode.
-QUILLET_EXPORT(quillet_save) int Save() {
-    CString text = input;
-    text.Replace("\n", "\r\n");
-    return Result(MessageFileBytes(text));
-}
+// msg.dat for the text area's text.
+QUILLET_EXPORT(quillet_save) int Save() { return Result(MessageFileBytes(MessageFromLfEditorText(input))); }
 
-// The text area's text for the bytes of a msg.dat: the message loaded as the programs load it, less the
-// CRs, which the programs neither count nor copy and a text area cannot hold.
-QUILLET_EXPORT(quillet_load) int Load() { return Result(NormaliseMessage(MessageFromFileBytes(input))); }
+// The text area's text for the bytes of a msg.dat.
+QUILLET_EXPORT(quillet_load) int Load() { return Result(LfEditorText(MessageFromFileBytes(input), LfEditor::kLfOnly)); }
+
+// The labels of the buttons that open and save a msg.dat.
+QUILLET_EXPORT(quillet_open_button) int OpenButton() { return Result(kOpenButton); }
+QUILLET_EXPORT(quillet_save_button) int SaveButton() { return Result(kSaveButton); }
 
 // What the page says beside the count when the browser refused to copy the message, and its button's.
 QUILLET_EXPORT(quillet_copy_refused) int CopyRefused() { return Result(kCopyRefused); }
@@ -56,15 +56,14 @@ QUILLET_EXPORT(quillet_copy_button) int CopyButton() { return Result(kCopyButton
 // The report of a file that could not be read, for the file's name.
 QUILLET_EXPORT(quillet_file_error) int FileErrorReport() { return Result(FileError(input, {}).text); }
 
-// What the page marks in the text area's text (MarkMessage), as 32-bit integers at quillet_marks_at():
-// the first character past the limit (-1 when it fits), the number of runs at risk, and the first and
-// last of each. The result is the note that names the characters at risk; returns its length in bytes.
+// What the page marks in the text area's text, as 32-bit integers at quillet_marks_at(): the first
+// character past the limit (-1 when it fits), the number of runs at risk, and the first and last of
+// each. The result is the note that names the characters at risk; returns its length in bytes.
 QUILLET_EXPORT(quillet_marks) int Marks() {
-    const MessageMarks found = MarkMessage(input);
-    marks.assign({found.pastLimit, static_cast<int>(found.atRisk.size())});
-    for (const auto& [first, last] : found.atRisk) marks.insert(marks.end(), {first, last});
-    // The note names what the runs hold: none, no note, and no second walk through a long text.
-    return Result(found.atRisk.empty() ? CString() : AtRiskNote(input));
+    AtRisk found = FindAtRisk(input);
+    marks.assign({PastLimit(input), static_cast<int>(found.runs.size())});
+    for (const auto& [first, last] : found.runs) marks.insert(marks.end(), {first, last});
+    return Result(std::move(found.note));
 }
 
 QUILLET_EXPORT(quillet_marks_at) const int* MarksAt() { return marks.data(); }

@@ -456,6 +456,10 @@
       rules._initialize();
       editor.ariaLabel = cp949.decode(run('quillet_initial_title'));
       copyButton.textContent = cp949.decode(run('quillet_copy_button'));
+      // Shown once they work, with their labels, in the frame that shows the count.
+      document.getElementById('opening').textContent = cp949.decode(run('quillet_open_button'));
+      document.getElementById('save').textContent = cp949.decode(run('quillet_save_button'));
+      document.querySelector('.actions').hidden = false;
       if (pending) changed(true); // typed into before the rules were there, kept as typed: that text wins
       else if (draft !== null) show(draftBytes(draft), draft.length < 0x10000);
       else setCaption(run('quillet_initial_title'));

@@ -1,6 +1,9 @@
 #include "windows/ComposerApp.h"
 
+#include "core/FileException.h"
+#include "rules/Texts.h"
 #include "windows/ComposerDlg.h"
+#include "windows/Questions.h"
 
 CComposerApp theApp;
 
@@ -14,4 +17,14 @@ BOOL CComposerApp::InitInstance() {
     dialog.DoModal();
     m_pMainWnd = nullptr;  // the dialog ends with this function
     return FALSE;
+}
+
+void CComposerApp::ProcessWndProcException() {
+    try {
+        throw;
+    } catch (const CFileException& error) {
+        Ask(FileError(error.GetFileName(), error.GetErrorMessage()));
+    } catch (...) {
+        Ask({kUnexpectedError, {}, "", Buttons::kOk});
+    }
 }

@@ -8,6 +8,7 @@
 #include "rules/MessageStore.h"
 #include "rules/Texts.h"
 #include "windows/Cp949.h"
+#include "windows/Questions.h"
 #include "windows/classlib/WinApp.h"
 #include "windows/res/resource.h"
 
@@ -34,7 +35,7 @@ BOOL CComposerDlg::OnInitDialog() {
     try {
         message = LoadMessageFile(&atStart);
     } catch (const CFileException& error) {
-        AfxReportFileException(m_hWnd, error);
+        Ask(FileError(error.GetFileName(), error.GetErrorMessage()));
     }
     m_conversation = CloseConversation(atStart);
     if (message) {
@@ -75,19 +76,20 @@ void CComposerDlg::Hold(const std::wstring& text, const std::wstring& held) {
         std::mismatch(text.rbegin(), text.rbegin() + static_cast<std::ptrdiff_t>(room), held.rbegin()).first -
         text.rbegin());
     // The selection (the caret) keeps its place in the text around the stretch.
-    DWORD start = 0;
-    DWORD end = 0;
-    m_editMessage.SendMessage(EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
-    const auto moved = [&](DWORD position) -> LPARAM {
-        if (position <= prefix) return position;
-        if (position >= text.size() - suffix) return static_cast<LPARAM>(position + held.size() - text.size());
-        return static_cast<LPARAM>(held.size() - suffix);
+    int start = 0;
+    int end = 0;
+    m_editMessage.GetSel(start, end);
+    const auto moved = [&](int position) -> int {
+        const auto at = static_cast<size_t>(position);
+        if (at <= prefix) return position;
+        if (at >= text.size() - suffix) return static_cast<int>(at + held.size() - text.size());
+        return static_cast<int>(held.size() - suffix);
     };
     const std::wstring replacement(held.begin() + static_cast<std::ptrdiff_t>(prefix),
                                    held.end() - static_cast<std::ptrdiff_t>(suffix));
-    m_editMessage.SendMessage(EM_SETSEL, prefix, static_cast<LPARAM>(text.size() - suffix));
-    m_editMessage.SendMessage(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(replacement.c_str()));
-    m_editMessage.SendMessage(EM_SETSEL, static_cast<WPARAM>(moved(start)), moved(end));
+    m_editMessage.SetSel(static_cast<int>(prefix), static_cast<int>(text.size() - suffix));
+    m_editMessage.ReplaceSel(replacement.c_str());
+    m_editMessage.SetSel(moved(start), moved(end));
 }
 
 void CComposerDlg::OnCancel() { Follow(m_conversation.Close(Closing::kByUser)); }
@@ -104,7 +106,7 @@ void CComposerDlg::Follow(CloseStep step) {
                 step = Save();
                 break;
             case CloseStep::kAsk:
-                step = m_conversation.Answered(AfxAsk(m_conversation.Asked()));
+                step = m_conversation.Answered(Ask(m_conversation.Asked()));
                 break;
             case CloseStep::kClose:
                 return CDialog::OnCancel();
@@ -115,18 +117,11 @@ void CComposerDlg::Follow(CloseStep step) {
 }
 
 CloseStep CComposerDlg::Save() {
-    try {
-        const std::optional<CFileException> refused = SaveMessageFile([this] {
-            std::wstring text;
-            m_editMessage.GetWindowText(text);
-            return ToCp949(text);
-        });
-        return refused ? m_conversation.CannotOpen(refused->GetErrorMessage()) : m_conversation.Saved();
-    } catch (const CFileException& error) {
-        return m_conversation.CannotWrite(error.GetErrorMessage());
-    } catch (...) {
-        return m_conversation.Failed();
-    }
+    return SaveAsAsked(m_conversation, [this] {
+        std::wstring text;
+        m_editMessage.GetWindowText(text);
+        return ToCp949(text);
+    });
 }
 
 LRESULT CComposerDlg::OnChangeMessage() {

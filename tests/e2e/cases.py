@@ -14,17 +14,18 @@ def case(*front_ends):
 
 @case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
 def saved_message(c):
-    # Over the limit and across a line break: shown whole, counted and copied at once, all selected.
-    message = "가나다 ok " * 9 + "\n" + "x" * 8
-    c.msg_dat.write_bytes(stored(message))
+    # As the Windows program saves it: a lone CR, a line break (CR LF, stored CR CR LF), Hangul over the
+    # limit, and a final line break. Shown whole, counted and copied at once, without the CR; kept by an
+    # editor that can hold it, so saved back byte for byte, and left out by the page's text area, which
+    # cannot (see `lone_cr`). The long line crosses every buffer of the conversion.
+    line = "한글 ok " * 700
+    message, counted = f"x{c.lone_cr}y\n{line}\n", f"xy\n{line}\n"
+    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored(line + "\n"))
     c.start()
-    c.wait_caption(status(message))
-    expect((c.text(), c.clipboard()), (c.shown(message), c.enc(message)), "editor and clipboard")
-    c.type("z")  # replaces the whole text, since it was all selected
-    c.wait_caption(status("z"))
-    expect(c.clipboard(), c.enc("z"), "clipboard")
+    c.wait_caption(status(counted))
+    expect((c.text(), c.clipboard()), (c.shown(message), c.enc(counted)), "editor and clipboard")
     c.close()  # a close request saves as Esc does
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"z"), "exit status and msg.dat")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
 
 
 @case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
@@ -113,19 +114,6 @@ def asked_before_msg_dat_is_replaced_or_left(c):
     c.box_starts(CANNOT_SAVE, "cancel")
     expect((c.wait_exit(), list(c.msg_dat.iterdir()), c.files()), (0, [], ["msg.dat"]),
            "exit status, msg.dat (a directory) and the folder")
-
-
-@case(GTK)
-def message_files_of_the_windows_program(c):
-    # As the Windows program saves them: a lone CR, Hangul, and a final line break. Loaded as typed
-    # there, and saved back byte for byte. The long line crosses every buffer of the conversion.
-    line = "한글 ok " * 700
-    c.msg_dat.write_bytes(b"x\ry\r\r\n" + stored(line + "\n"))
-    c.start()
-    c.wait_caption(status(f"xy\n{line}\n"))
-    expect((c.text(), c.clipboard()), (c.enc(f"x\ry\n{line}\n"), c.enc(f"xy\n{line}\n")), "view and clipboard")
-    c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"x\ry\r\r\n" + stored(line + "\n")), "exit status and msg.dat")
 
 
 @case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)

@@ -6,7 +6,8 @@
 #
 # One Composer is one case's run in a fresh directory, `dir`, the program's current directory, which
 # holds its `msg_dat`. The verbs return text as UTF-8 bytes; `line_break` says how the front end's
-# editor holds a line break, and `lacking` how it holds what code page 949 lacks: the bytes 80 and FF
+# editor holds a line break, `lone_cr` how it holds a CR that ends no line (as the rules decide:
+# rules/LineBreaks.h), and `lacking` how it holds what code page 949 lacks: the bytes 80 and FF
 # loaded, and an emoji typed or pasted.
 import contextlib
 import shutil
@@ -16,6 +17,7 @@ from harness import PATIENCE, expect, run, wait_for
 
 class Composer:
     line_break = "\n"
+    lone_cr = "\r"
     lacking = "?", "?", "?"
 
     def __init__(self, options, name):

@@ -54,6 +54,7 @@ class Site(http.server.SimpleHTTPRequestHandler):
 
 
 class PageComposer(Composer):
+    lone_cr = ""  # a text area would make a line break of it
     server = None
 
     @staticmethod

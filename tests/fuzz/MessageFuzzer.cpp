@@ -1,9 +1,10 @@
 // msg.dat both ways, over any bytes: whatever wrote them, they load to a text the editor can hold,
 // which survives the editor's own save and load but for one known loss; and bent into a text the
-// editor holds, they come back from msg.dat byte for byte.
+// editor holds, they come back from msg.dat, and from an LF editor that holds a CR, byte for byte.
 #include <cstddef>
 #include <cstdint>
 
+#include "rules/LineBreaks.h"
 #include "tests/unit/TestSupport.h"
 
 // A trap rather than assert(): it stays in every build type, and libFuzzer keeps the input that
@@ -33,5 +34,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         message.push_back(c);
     }
     Require(Loaded(Saved(message)) == message);
+    Require(Str(MessageFromLfEditorText(LfEditorText(Text(message), LfEditor::kHoldsCr))) == message);
     return 0;
 }

@@ -32,8 +32,8 @@ std::string Follow(CloseConversation& closing, const std::string& event) {
     const Question& question = closing.Asked();
     EXPECT_EQ(Str(question.text).rfind("\"msg.dat\" ", 0), event == "failed" ? std::string::npos : 0u);
     EXPECT_EQ(*question.choice == '\0', question.buttons == Buttons::kOk) << question.choice;
-    const char* buttons[] = {"-ok", "-retry/cancel", "-yes/no/cancel"};
-    return "ask" + (buttons[int(question.buttons)] + (question.reason.IsEmpty() ? "" : ":" + Str(question.reason)));
+    const char* asks[] = {"ask-ok", "ask-retry/cancel", "ask-yes/no/cancel"};
+    return std::string(asks[int(question.buttons)]) + (question.reason.IsEmpty() ? "" : ":") + Str(question.reason);
 }
 
 }  // namespace
@@ -55,14 +55,9 @@ TEST(CloseConversation, SavesAsksClosesOrStays) {
         {AtStart::kUnreadable,
          "user>ask-yes/no/cancel yes>save open>ask-retry/cancel:denied retry>stay user>save saved>close"},
         // The session: nothing is asked, and what cannot be saved unasked is left as it is.
-        {AtStart::kRead, "ends>save saved>close"},
-        {AtStart::kRead, "ends>save open>close"},
-        {AtStart::kRead, "ends>save write>close"},
-        {AtStart::kRead, "ends>save failed>close"},
-        {AtStart::kUnreadable, "ends>close"},
-        {AtStart::kRead, "mayend>save saved>stay user>save saved>close"},
-        {AtStart::kRead, "mayend>save write>stay"},
-        {AtStart::kUnreadable, "mayend>stay user>ask-yes/no/cancel"},
+        {AtStart::kRead, "ends>save open>close ends>save write>close ends>save failed>close ends>save saved>close"},
+        {AtStart::kRead, "mayend>save write>stay mayend>save saved>stay user>save saved>close"},
+        {AtStart::kUnreadable, "mayend>stay ends>close user>ask-yes/no/cancel"},
     };
     for (const auto& conversation : conversations) {
         CloseConversation closing(conversation.atStart);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <new>
 #include <sstream>
 #include <string>
 
@@ -92,20 +93,39 @@ TEST_F(MessageFile, SavedThroughALink) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator("."), {}), 2);
 }
 
-// msg.dat that is no regular file. (A directory, unreadable at start and never replaced, is the
-// end-to-end cases' own: it brings the questions they answer.)
+// What came of a save, as the close conversation's next step: the window closes once the message is
+// saved; otherwise the user is asked, with the system's reason when there is one, and with the buttons
+// that say whether msg.dat could not be opened (to try again) or not written.
+TEST_F(MessageFile, TheSavesOutcomeIsTheConversationsNextStep) {
+    CloseConversation closing(AtStart::kRead);
+    const auto next = [&closing](auto readMessage) {
+        closing.Close(Closing::kByUser);
+        if (SaveAsAsked(closing, readMessage) != CloseStep::kAsk) return "not asked";
+        if (closing.Asked().reason.IsEmpty()) return "failed";
+        return closing.Asked().buttons == Buttons::kOk ? "not written" : "not opened";
+    };
+    const auto abc = [] { return CString("abc"); };
+    EXPECT_STREQ(next(abc), "not asked");
+    EXPECT_STREQ(next([]() -> CString { throw std::bad_alloc(); }), "failed");
+    EXPECT_EQ(Contents(kMessageFileName), "abc");  // the save that failed left it
+    std::filesystem::remove(kMessageFileName);
+    std::filesystem::create_directory(kMessageFileName);
+    EXPECT_STREQ(next(abc), "not opened");
+    // A device is written in place, never replaced: /dev/full fails the write and stays.
+    std::filesystem::remove(kMessageFileName);
+    std::filesystem::create_symlink("/dev/full", kMessageFileName);
+    EXPECT_STREQ(next(abc), "not written");
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+}
+
+// msg.dat that is no regular file to read. (A directory, unreadable at start and never replaced, is
+// the end-to-end cases' own: it brings the questions they answer.)
 TEST_F(MessageFile, PipesAndDevicesAreNoMessageFiles) {
     // A named pipe is no file to read: reading it would wait for a writer, at start, for ever.
     ASSERT_EQ(mkfifo(kMessageFileName, 0600), 0);
     AtStart atStart = AtStart::kRead;
     EXPECT_FALSE(LoadMessageFile(&atStart).has_value());
     EXPECT_EQ(atStart, AtStart::kUnreadable);
-    std::filesystem::remove(kMessageFileName);
-
-    // A device is written in place, never replaced: /dev/full fails the write and stays.
-    std::filesystem::create_symlink("/dev/full", kMessageFileName);
-    EXPECT_THROW(SaveMessageFile([] { return CString("abc"); }), CFileException);
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 
     // /proc/self/mem opens, but reading its first page (address 0, never mapped) fails with EIO.
     std::filesystem::remove(kMessageFileName);

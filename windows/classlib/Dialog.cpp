@@ -1,6 +1,5 @@
 #include "windows/classlib/Dialog.h"
 
-#include "core/FileException.h"
 #include "windows/classlib/WinApp.h"
 
 void DDX_Control(CDataExchange* pDX, int id, CWnd& control) {
@@ -60,8 +59,8 @@ INT_PTR CDialog::HandleMessage(UINT message, WPARAM wParam) {
     return TRUE;
 }
 
-// No exception crosses back into the dialog manager: one that escapes a handler is reported here
-// and the dialog goes on as it was.
+// No exception crosses back into the dialog manager: one that escapes a handler goes to the
+// application, which tells the user, and the dialog goes on as it was.
 INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         ::SetWindowLongPtrW(window, DWLP_USER, lParam);
@@ -71,10 +70,8 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     if (dialog == nullptr) return FALSE;
     try {
         return dialog->HandleMessage(message, wParam);
-    } catch (const CFileException& error) {
-        AfxReportFileException(window, error);
     } catch (...) {
-        AfxReportUnexpectedException(window);
+        if (CWinApp* app = AfxGetApp()) app->ProcessWndProcException();
     }
     return TRUE;
 }

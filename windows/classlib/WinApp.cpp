@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-#include "core/FileException.h"
-#include "rules/Texts.h"
-#include "windows/Cp949.h"
-
 namespace {
 
 CWinApp* g_app = nullptr;
@@ -48,46 +44,11 @@ int AfxWinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     return 0;
 }
 
-namespace {
-int Report(HWND owner, const std::wstring& text, UINT type = MB_OK | MB_ICONEXCLAMATION) {
-    return ::MessageBoxW(owner, text.c_str(), g_app != nullptr ? g_app->m_strAppName.c_str() : nullptr, type);
-}
-
-// The system's reason is UTF-8, the rules' sentences code page 949.
-std::wstring Paragraphs(const Question& question) {
-    std::wstring text = FromCp949(question.text);
-    for (const std::wstring& paragraph : {FromUtf8(question.reason), FromCp949(question.choice)})
-        if (!paragraph.empty()) text.append(L"\r\n\r\n").append(paragraph);
-    return text;
-}
-}  // namespace
-
 int AfxMessageBox(const std::wstring& text, UINT type) {
     const CWnd* main = g_app != nullptr ? g_app->m_pMainWnd : nullptr;
-    return Report(main != nullptr ? main->m_hWnd : nullptr, text, type);
+    return ::MessageBoxW(main != nullptr ? main->m_hWnd : nullptr, text.c_str(),
+                         g_app != nullptr ? g_app->m_strAppName.c_str() : nullptr, type);
 }
-
-Reply AfxAsk(const Question& question) {
-    const UINT buttons[] = {MB_OK, MB_RETRYCANCEL, MB_YESNOCANCEL};
-    switch (AfxMessageBox(Paragraphs(question), buttons[static_cast<int>(question.buttons)] | MB_ICONEXCLAMATION)) {
-        case IDYES:
-            return Reply::kYes;
-        case IDNO:
-            return Reply::kNo;
-        case IDRETRY:
-            return Reply::kRetry;
-        case IDCANCEL:
-            return Reply::kCancel;
-        default:
-            return Reply::kOk;
-    }
-}
-
-void AfxReportFileException(HWND owner, const CFileException& error) {
-    Report(owner, Paragraphs(FileError(error.GetFileName(), error.GetErrorMessage())));
-}
-
-void AfxReportUnexpectedException(HWND owner) { Report(owner, FromCp949(kUnexpectedError)); }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
     return AfxWinMain(instance, nullptr, commandLine, showCommand);

@@ -1,10 +1,7 @@
 // CWinApp and the process frame: the one application object, the entry point, resources.
 #pragma once
 
-#include "rules/CloseConversation.h"
 #include "windows/classlib/Wnd.h"
-
-class CFileException;
 
 inline constexpr UINT ID_HELP = 0xE146;
 
@@ -19,6 +16,10 @@ public:
     virtual BOOL InitInstance() { return FALSE; }
     // The help command. This program has no help content, so there is nothing to show.
     LRESULT OnHelp() { return 0; }
+    // An exception escaped a window's handler and is being handled: tells the user, as the
+    // application words it (`throw;` rethrows it to tell which it is). The window then goes on as it
+    // was: no exception crosses back into the system's code.
+    virtual void ProcessWndProcException() = 0;
 
     CWnd* m_pMainWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
@@ -34,9 +35,3 @@ HINSTANCE AfxFindResourceHandle(LPCWSTR name, LPCWSTR type);
 
 // A message box over the main window, titled with the program's name; returns the button pressed.
 int AfxMessageBox(const std::wstring& text, UINT type);
-// The rules' `question` in a message box over the main window: what happened, the system's reason
-// and what each button does, a paragraph each, with the question's buttons.
-Reply AfxAsk(const Question& question);
-// How an exception that escaped a handler is told to the user: a message box owned by `owner`.
-void AfxReportFileException(HWND owner, const CFileException& error);
-void AfxReportUnexpectedException(HWND owner);

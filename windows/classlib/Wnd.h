@@ -86,7 +86,18 @@ private:
     MSG m_msgCur{};
 };
 
-class CEdit : public CWnd {};
+class CEdit : public CWnd {
+public:
+    // The selection, from its first character to the one after its last; start and end alike is the caret.
+    void GetSel(int& start, int& end) const {
+        ::SendMessageW(m_hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    }
+    void SetSel(int start, int end) { ::SendMessageW(m_hWnd, EM_SETSEL, start, end); }
+    // Replaces the selection with `text`, for good: Undo does not bring it back.
+    void ReplaceSel(const wchar_t* text) {
+        ::SendMessageW(m_hWnd, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
+    }
+};
 
 // Painting for the duration of one WM_PAINT.
 class CPaintDC {
