@@ -5,9 +5,10 @@
 const STORE = 'quillet-@VERSION@';
 const FILES = [@FILES@];
 
-// A server with clean addresses answers index.html with a move to its folder, and a response that
-// followed a move may answer no navigation: each file is kept as a response of its own.
-const keep = (store, file) => fetch(file).then((response) => {
+// From the network, not the browser's HTTP cache, which may still hold the version before. A server
+// with clean addresses answers index.html with a move to its folder, and a response that followed a
+// move may answer no navigation: each file is kept as a response of its own.
+const keep = (store, file) => fetch(file, { cache: 'reload' }).then((response) => {
   if (!response.ok) throw new TypeError(`${file}: ${response.status}`);
   return store.put(file, response.redirected ? new Response(response.body, response) : response);
 });

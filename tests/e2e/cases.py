@@ -244,15 +244,18 @@ def draft_after_reload(c):
 @case(SERVED_PAGE)
 def offline_once_served(c):
     # Served, the page is an app: after one visit it opens and counts with the network gone, at the
-    # address the installed app starts at (its folder's) as at its own.
+    # address the installed app starts at (its folder's) as at its own, from its service worker alone:
+    # the browser's HTTP cache is cleared first, as the browser may evict it.
     c.start()
     expect((c.script("const workers = navigator.serviceWorker; return workers.controller !== null ||"
                      " await new Promise((done) => workers.addEventListener('controllerchange', () => done(true)))"),
             c.cdp("Page.getInstallabilityErrors")["installabilityErrors"]),
            (True, []), "page under its service worker, and installability")
     with c.offline():
+        c.cdp("Network.clearBrowserCache")
         c.start()
         c.type("오프라인")
         c.wait_caption(status("오프라인"))
+        c.cdp("Network.clearBrowserCache")
         c.start("index.html")
         c.wait_caption(status("오프라인"))  # the draft, counted
