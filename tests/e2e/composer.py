@@ -7,7 +7,9 @@
 # One Composer is one case's run in a fresh directory, `dir`, the program's current directory, which
 # holds its `msg_dat`. The verbs return text as UTF-8 bytes; `line_break` says how the front end's
 # editor holds a line break, and `lacking` how it holds what code page 949 lacks: the bytes 80 and FF
-# loaded, and an emoji typed or pasted.
+# loaded, and an emoji typed or pasted; `keeps_clipboard`, whether the desktop keeps what a program
+# that ended left on the clipboard, and `keys_handed_back`, whether a key the input method hands back
+# (Backspace or Enter in Hangul mode, nothing being composed) reaches the editor.
 import contextlib
 import shutil
 
@@ -17,6 +19,7 @@ from harness import PATIENCE, expect, run, wait_for
 class Composer:
     line_break = "\n"
     lacking = "?", "?", "?"
+    keeps_clipboard = keys_handed_back = False
 
     def __init__(self, options, name):
         self.options = options
@@ -146,6 +149,10 @@ class Composer:
                 self.close()
                 self.process.wait(timeout=10)
             self.process.kill()
+
+    # Unplugs the keyboard, the last one, and plugs it back (GNOME).
+    def replug_keyboard(self):
+        raise NotImplementedError
 
     # Meanwhile the site is gone, as if the network were (the served page).
     @contextlib.contextmanager

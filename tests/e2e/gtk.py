@@ -3,6 +3,7 @@
 # tree on AT-SPI, which comes with the D-Bus session, what the view marks and its description.
 # Hangul comes in as a Korean user types it: the Hangul key, then the keys of the standard Korean
 # layout, through IBus and its Hangul engine, which tools/session --ibus runs.
+import contextlib
 import ctypes
 import os
 import re
@@ -73,12 +74,14 @@ class GtkComposer(Composer):
 
     def view(self):  # the text view in AT-SPI's tree, read afresh, once the program has put it there
         import pyatspi  # here, as the other front ends run where it may not be
+        from gi.repository import GLib
 
-        def find():
+        def find():  # an application that ends meanwhile, the last case's say, is passed over
             for app in pyatspi.Registry.getDesktop(0):
-                if app and app.get_process_id() == self.process.pid:
-                    app.clear_cache()
-                    return pyatspi.findDescendant(app, lambda node: node.getRole() == pyatspi.ROLE_TEXT)
+                with contextlib.suppress(GLib.GError):
+                    if app and app.get_process_id() == self.process.pid:
+                        app.clear_cache()
+                        return pyatspi.findDescendant(app, lambda node: node.getRole() == pyatspi.ROLE_TEXT)
         return wait_for(find, lambda view: view is not None, "the text view on AT-SPI")
 
     def marks(self):  # the runs AT-SPI reports with the tint as their background, and underlined as errors
