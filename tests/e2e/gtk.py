@@ -76,8 +76,10 @@ class GtkComposer(Composer):
         import pyatspi  # here, as the other front ends run where it may not be
         from gi.repository import GLib
 
-        def find():  # an application that ends meanwhile, the last case's say, is passed over
-            for app in pyatspi.Registry.getDesktop(0):
+        def find():  # the desktop's list read afresh: it may miss a new application and keep one that ended
+            desktop = pyatspi.Registry.getDesktop(0)
+            desktop.clear_cache()
+            for app in desktop:
                 with contextlib.suppress(GLib.GError):
                     if app and app.get_process_id() == self.process.pid:
                         app.clear_cache()
