@@ -12,7 +12,9 @@ def case(*front_ends):
     return lambda function: CASES.setdefault(function.__name__, (function, front_ends))[0]
 
 
-def kept(c, message):  # where the desktop keeps it, the message is on the clipboard once the program has ended
+# The program ended by itself, and msg.dat holds the message, as does the clipboard where the desktop keeps it.
+def saved(c, message):
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
     if c.keeps_clipboard:  # the desktop takes it over once it has seen the program go
         wait_for(c.clipboard, c.enc(message).__eq__, "clipboard after the end")
 
@@ -29,8 +31,7 @@ def saved_message(c):
     c.wait_caption(status("z"))
     expect(c.clipboard(), c.enc("z"), "clipboard")
     c.close()  # a close request saves as Esc does
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, b"z"), "exit status and msg.dat")
-    kept(c, "z")
+    saved(c, "z")
 
 
 @case(WIN64, WIN32, GTK, GNOME, PAGE, SERVED_PAGE)
@@ -52,8 +53,7 @@ def typing_and_escape(c):
     expect((c.text(), c.clipboard()), (c.shown(message), c.enc(message)), "editor and clipboard")
     expect(c.x11_clipboard(), message.encode("utf-8"), "clipboard as X11 programs see it")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
-    kept(c, message)
+    saved(c, message)
 
 
 @case(WIN64, WIN32, GTK, GNOME)
@@ -153,7 +153,7 @@ def characters_outside_code_page_949(c):
     c.wait_caption(status(message))
     expect((c.text(), c.clipboard(), c.x11_clipboard()), (c.enc(message),) * 3, "view and clipboard")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
+    saved(c, message)
 
 
 def spell(c, steps):
@@ -198,8 +198,7 @@ def composing_at_the_limit(c):
                   ("g", start + "햏똠ㅎ")])
     marks(start + "햏똠ㅎ", "똠", ["똠", "햏똠"])
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(start + "햏똠ㅎ")), "exit status and msg.dat")
-    kept(c, start + "햏똠ㅎ")
+    saved(c, start + "햏똠ㅎ")
 
 
 @case(GNOME)
@@ -216,8 +215,7 @@ def keyboard_gone_mid_syllable(c):
     c.type("글")
     wait_for(c.clipboard, c.enc("ab 한글").__eq__, "clipboard")
     c.close()
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored("ab 한글")), "exit status and msg.dat")
-    kept(c, "ab 한글")
+    saved(c, "ab 한글")
 
 
 @case(PAGE, SERVED_PAGE)

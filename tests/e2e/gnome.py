@@ -44,8 +44,7 @@ class GnomeComposer(GtkComposer):
 
     @staticmethod
     def press(code, kind="Keysym", *, states=(True, False)):
-        # As fast as xdotool types on X11: events that come faster may reach the program out of order,
-        # the shell handing each to IBus and back asynchronously (a Shift released before its letter).
+        # As fast as xdotool types on X11: the shell hands each key to IBus and back asynchronously.
         for state in states:
             call(f"{REMOTE}.Session", GnomeComposer.session, f"NotifyKeyboard{kind}", code, state, signature="(ub)")
             time.sleep(0.015)
@@ -75,9 +74,6 @@ class GnomeComposer(GtkComposer):
 
     def wait_caption(self, text):
         wait_for(lambda: dict(self.windows()).get(self.window), text.__eq__, f"title, not {text!r}")
-
-    def text(self):
-        return self.view().queryText().getText(0, -1).encode()
 
     def clipboard(self):  # the shell's, as any program gets it
         self.shell("global.quilletRead = null; imports.gi.St.Clipboard.get_default()"
