@@ -276,15 +276,25 @@ ComposerWindow::ComposerWindow() {
         if (const auto toplevel = std::dynamic_pointer_cast<Gdk::Toplevel>(get_surface()))
             toplevel->set_icon_list({Gdk::Texture::create_from_resource(kIcon)});
     });
-    // All selected, so that the first key replaces it; once shown, so that the selection is also the
-    // desktop's primary selection, as any other made in the view.
-    signal_map().connect([buffer] { buffer->select_range(buffer->begin(), buffer->end()); });
+    // All selected, so that the first key replaces it, once the window first has the keyboard focus:
+    // then the selection is also the desktop's primary selection, as any other made in the view, and
+    // the message is offered to the clipboard again. On Wayland only the focused window may take
+    // either, and the view drops a selection the primary selection refused.
+    property_is_active().signal_changed().connect([this, buffer] {
+        if (!is_active() || std::exchange(m_focused, true)) return;
+        buffer->select_range(buffer->begin(), buffer->end());
+        if (m_copied) get_clipboard()->set_content(Gdk::ContentProvider::create("text/plain;charset=utf-8", m_copied));
+    });
     signal_close_request().connect(sigc::mem_fun(*this, &ComposerWindow::OnCloseRequest), false);
 }
 
 ComposerWindow::~ComposerWindow() = default;
 
 void ComposerWindow::OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int) {
+    // Text put in ends the composition shown: an input method commits what it was composing, and
+    // only then shows what it composes next (on Wayland GTK hands the commit over first).
+    m_preedit.clear();
+    m_withdrawn.clear();
     const Glib::ustring shown = Shown(text);
     // Bytes compared: ustring's own comparison collates, normalising Hangul in quadratic time.
     if (shown.raw() == text.raw()) return;
@@ -310,12 +320,25 @@ void ComposerWindow::MarkAtRisk(int offset, const Glib::ustring& text) {
 
 void ComposerWindow::OnPreeditChanged(GtkTextView*, const char* preedit, gpointer window) {
     auto* self = static_cast<ComposerWindow*>(window);
+    // The input method commits the syllable being composed when the window loses the keyboard focus;
+    // on Wayland GTK drops what comes once the focus has gone, and the syllable would leave the text
+    // (though not the clipboard, which a window without the focus cannot offer to): it is put in here.
+    if (!*preedit && !self->is_active()) self->m_withdrawn = self->m_preedit;
     self->m_preedit = preedit;
-    // A composition ends with the preedit cleared just before its syllable is committed: the
-    // update waits for pending events, so the count never drops the syllable in between.
-    if (!self->m_preeditUpdate.connected())
-        self->m_preeditUpdate = Glib::signal_idle().connect(
-            sigc::bind_return(sigc::mem_fun(*self, &ComposerWindow::OnChanged), false), Glib::PRIORITY_HIGH_IDLE);
+    // A composition ends with the preedit cleared just before its syllable is committed: the update
+    // waits for pending events, and after a cleared preedit a moment longer, so that the count and
+    // the clipboard never drop the syllable in between. On Wayland the syllable comes in an event of
+    // its own, a few milliseconds later.
+    const auto update = [self] {
+        if (!self->m_withdrawn.empty())
+            self->m_textView.get_buffer()->insert_at_cursor(std::exchange(self->m_withdrawn, {}));
+        self->OnChanged();
+        return false;
+    };
+    self->m_preeditUpdate.disconnect();
+    self->m_preeditUpdate = *preedit || !self->m_withdrawn.empty()
+                                ? Glib::signal_idle().connect(update, Glib::PRIORITY_HIGH_IDLE)
+                                : Glib::signal_timeout().connect(update, 200);
 }
 
 void ComposerWindow::CommitPreedit() {
@@ -344,10 +367,18 @@ void ComposerWindow::OnChanged() {
     // the syllable being composed is outside the code page, the message in UTF-8 is the text itself,
     // and converting it back would cost as much again as the rest of the update. The clipboard
     // offers it as set_text would, without copying it.
-    if (message.GetLength() == converted && Shown(m_preedit).raw() == m_preedit.raw())
-        get_clipboard()->set_content(Gdk::ContentProvider::create("text/plain;charset=utf-8", text));
-    else
-        get_clipboard()->set_text(FromCp949(message));
+    Glib::RefPtr<Glib::Bytes> copy = text;
+    if (message.GetLength() != converted || Shown(m_preedit).raw() != m_preedit.raw()) {
+        const Glib::ustring utf8 = FromCp949(message);
+        copy = Glib::Bytes::create(utf8.data(), utf8.bytes());
+    }
+    // Offered again only when it changed: committed, the syllable being composed is on the clipboard
+    // already. On Wayland an offer made as the program ends would empty it: the shell keeps a copy of
+    // what a program offers once it has read it, and one that ends first leaves nothing behind.
+    if (!m_copied || !g_bytes_equal(copy->gobj(), m_copied->gobj())) {
+        m_copied = copy;
+        get_clipboard()->set_content(Gdk::ContentProvider::create("text/plain;charset=utf-8", copy));
+    }
     const Glib::ustring status = FromCp949(ComputeLengthStatus(message));
     set_title(status);
     Mark(pastLimit, status, note);

@@ -83,7 +83,13 @@ private:
     Glib::ustring m_description;
     std::unique_ptr<Gtk::MessageDialog> m_errorDialog;
     Glib::ustring m_preedit;
+    // The syllable the input method was composing when the window lost the keyboard focus, until it
+    // is committed.
+    Glib::ustring m_withdrawn;
     sigc::connection m_preeditUpdate;
+    // The message as last offered to the clipboard, in UTF-8.
+    Glib::RefPtr<Glib::Bytes> m_copied;
+    bool m_focused = false;  // once the window has had the keyboard focus
     bool m_closing = false;
     CloseConversation m_conversation{AtStart::kAbsent};
 };

@@ -2,7 +2,7 @@
 # does with the program what its user would, through the verbs of composer.py.
 import contextlib
 
-from harness import (AT_RISK, CANNOT_SAVE, GTK, PAGE, SERVED_PAGE, TEXTS, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect,
+from harness import (AT_RISK, CANNOT_SAVE, GNOME, GTK, PAGE, SERVED_PAGE, TEXTS, TITLE, UNREADABLE, WIN32, WIN64, WRITE_ERROR, expect,
                      marked, status, stored, wait_for)
 
 CASES = {}  # name: (the case, the front ends it runs on)
@@ -12,7 +12,15 @@ def case(*front_ends):
     return lambda function: CASES.setdefault(function.__name__, (function, front_ends))[0]
 
 
-@case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
+# The program ended by itself, and msg.dat holds the message, as does the clipboard (`copied`, unless
+# it is the message itself) where the desktop keeps it.
+def saved(c, message, copied=None):
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
+    if c.keeps_clipboard:  # the desktop takes it over once it has seen the program go
+        wait_for(c.clipboard, c.enc(message if copied is None else copied).__eq__, "clipboard after the end")
+
+
+@case(WIN64, WIN32, GTK, GNOME, PAGE, SERVED_PAGE)
 def saved_message(c):
     # As the Windows program saves it: a lone CR, a line break (CR LF, stored CR CR LF), Hangul over the
     # limit, and a final line break. Shown whole, counted and copied at once, without the CR; kept by an
@@ -25,10 +33,10 @@ def saved_message(c):
     c.wait_caption(status(counted))
     expect((c.text(), c.clipboard()), (c.shown(message), c.enc(counted)), "editor and clipboard")
     c.close()  # a close request saves as Esc does
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
+    saved(c, message, counted)
 
 
-@case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
+@case(WIN64, WIN32, GTK, GNOME, PAGE, SERVED_PAGE)
 def typing_and_escape(c):
     c.set_clipboard("before")
     c.start()
@@ -47,10 +55,10 @@ def typing_and_escape(c):
     expect((c.text(), c.clipboard()), (c.shown(message), c.enc(message)), "editor and clipboard")
     expect(c.x11_clipboard(), message.encode("utf-8"), "clipboard as X11 programs see it")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
+    saved(c, message)
 
 
-@case(WIN64, WIN32, GTK)
+@case(WIN64, WIN32, GTK, GNOME)
 def session_end_saves(c):
     # Left open when the session ends (Windows logs off; on Linux a logout's SIGTERM, a closed
     # terminal's SIGHUP), the draft is saved as Esc saves it, and the program ends. An empty msg.dat
@@ -64,13 +72,13 @@ def session_end_saves(c):
         c.type(f"draft {number}")
         c.key("Return")
         c.type("가")
-        c.wait_caption(status(message))
+        wait_for(c.clipboard, c.enc(message).__eq__, "clipboard")  # ㄱ counts as 가 does
         end_session()
         expect((c.wait_exit(), c.msg_dat.read_bytes(), c.files()), (0, stored(message), ["msg.dat"]),
                "exit status, msg.dat and the folder")
 
 
-@case(WIN64, WIN32, GTK)
+@case(WIN64, WIN32, GTK, GNOME)
 def full_disk_keeps_the_saved_message(c):
     # No room for the new message, though there would be once the old one were cut: the save
     # fails, is reported, and leaves the saved message byte for byte; with room again, Esc saves.
@@ -94,7 +102,7 @@ def full_disk_keeps_the_saved_message(c):
                "exit status, msg.dat and the folder")
 
 
-@case(WIN64, WIN32, GTK)
+@case(WIN64, WIN32, GTK, GNOME)
 def asked_before_msg_dat_is_replaced_or_left(c):
     # msg.dat could not be read at start (here a directory): closing asks, once, before replacing it.
     # Then it cannot be made: said, and the window stays if asked to, or closes without saving.
@@ -134,7 +142,7 @@ def characters_outside_code_page_949(c):
     c.wait_caption(status(message))
     expect((c.text(), c.clipboard(), c.x11_clipboard()), (c.enc(message),) * 3, "view and clipboard")
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(message)), "exit status and msg.dat")
+    saved(c, message)
 
 
 def spell(c, steps):
@@ -147,13 +155,14 @@ def spell(c, steps):
         c.wait_caption(status(message))
 
 
-@case(GTK)
+@case(GTK, GNOME)
 def composing_at_the_limit(c):
     # Counted from its first key, the syllable composed before committed text moves it past the limit,
     # and fills the message once that goes; the next goes over with its first key, Backspace takes back
-    # its keys one by one, and the next syllable's first key commits it. What is past is tinted and each
-    # character outside KS X 1001 underlined; the description says the count, and why. Esc closes
-    # mid-syllable, and msg.dat holds what was shown.
+    # its keys one by one, and the next syllable's first key commits it; where keys handed back reach the
+    # view, Enter commits it too, and Backspace takes back what was committed. What is past is tinted and
+    # each character outside KS X 1001 underlined; the description says the count, and why. Esc closes
+    # mid-syllable, and msg.dat holds what was shown, as does the clipboard where the desktop keeps it.
     def marks(message, past, at_risk):  # the syllable being composed is no character of the view's
         note = AT_RISK.replace("%s", ", ".join(dict.fromkeys(ch for ch in message if ch in "똠햏")))
         expected = (past, at_risk), f"{status(message)}\n{note}"
@@ -173,9 +182,29 @@ def composing_at_the_limit(c):
     c.key("Hangul")
     spell(c, [("E", start + "햏ㄸ"), ("h a", start + "햏똠"), ("BackSpace", start + "햏또"), ("BackSpace", start + "햏ㄸ"),
               ("h a", start + "햏똠"), ("g", start + "햏똠ㅎ")])
+    if c.keys_handed_back:
+        spell(c, [("Return", start + "햏똠ㅎ\n"), ("BackSpace", start + "햏똠ㅎ"), ("BackSpace", start + "햏똠"),
+                  ("g", start + "햏똠ㅎ")])
     marks(start + "햏똠ㅎ", "똠", ["똠", "햏똠"])
     c.key("Escape")
-    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(start + "햏똠ㅎ")), "exit status and msg.dat")
+    saved(c, start + "햏똠ㅎ")
+
+
+@case(GNOME)
+def keyboard_gone_mid_syllable(c):
+    # The keyboard goes while a syllable is being composed: the syllable stays, as the input method
+    # commits it, and the view, the title and the clipboard agree on it. Closed by its button
+    # mid-syllable, the program saves it, and the clipboard keeps it once the program has ended.
+    c.start()
+    c.type("ab 한")
+    wait_for(c.clipboard, c.enc("ab 한").__eq__, "clipboard")  # 한 counts as ㅎ does
+    c.replug_keyboard()
+    expect((c.text(), c.clipboard()), (c.enc("ab 한"),) * 2, "view and clipboard with the keyboard back")
+    c.wait_caption(status("ab 한"))
+    c.type("글")
+    wait_for(c.clipboard, c.enc("ab 한글").__eq__, "clipboard")
+    c.close()
+    saved(c, "ab 한글")
 
 
 @case(PAGE, SERVED_PAGE)

@@ -8,7 +8,9 @@
 # holds its `msg_dat`. The verbs return text as UTF-8 bytes; `line_break` says how the front end's
 # editor holds a line break, `lone_cr` how it holds a CR that ends no line (as the rules decide:
 # rules/LineBreaks.h), and `lacking` how it holds what code page 949 lacks: the bytes 80 and FF
-# loaded, and an emoji typed or pasted.
+# loaded, and an emoji typed or pasted; `keeps_clipboard`, whether the desktop keeps what a program
+# that ended left on the clipboard, and `keys_handed_back`, whether a key the input method hands back
+# (Backspace or Enter in Hangul mode, nothing being composed) reaches the editor.
 import contextlib
 import shutil
 
@@ -19,6 +21,7 @@ class Composer:
     line_break = "\n"
     lone_cr = "\r"
     lacking = "?", "?", "?"
+    keeps_clipboard = keys_handed_back = False
 
     def __init__(self, options, name):
         self.options = options
@@ -148,6 +151,10 @@ class Composer:
                 self.close()
                 self.process.wait(timeout=10)
             self.process.kill()
+
+    # Unplugs the keyboard, the last one, and plugs it back (GNOME).
+    def replug_keyboard(self):
+        raise NotImplementedError
 
     # Meanwhile the site is gone, as if the network were (the served page).
     @contextlib.contextmanager

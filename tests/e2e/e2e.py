@@ -4,24 +4,27 @@
 #   e2e.py FRONT_END --exe PROGRAM --work DIR [--driver DRIVER] [--locale LOCALE] [--cases NAME,...]
 #
 # runs the cases of one front end, or those of them --cases names: win64 and win32, Quillet.exe under
-# Wine, read by DRIVER (driver.exe) inside Wine; gtk, quillet-gtk; page and served-page, the page's
-# index.html in headless Chromium, opened from disk or served over http on localhost. --work holds one
-# fresh directory per case, the program's current directory and so the place of its msg.dat, and the
-# Wine prefix. --locale is the one Wine runs in, whose ANSI code page Wine takes (ko_KR.UTF-8: 949).
+# Wine, read by DRIVER (driver.exe) inside Wine; gtk and gnome, quillet-gtk on X11 and in GNOME on
+# Wayland; page and served-page, the page's index.html in headless Chromium, opened from disk or served
+# over http on localhost. --work holds one fresh directory per case, the program's current directory
+# and so the place of its msg.dat, and the Wine prefix. --locale is the one Wine runs in, whose ANSI code page Wine takes (ko_KR.UTF-8: 949).
 #
-# The environment comes from tools/session: all but the page need an X display (--display), gtk
-# needs IBus too (--ibus), and the Wine backend runs every Wine command in `tools/session --wine`.
+# The environment comes from tools/session: gnome needs GNOME Shell (--gnome), the others but the
+# page an X display (--display), gtk IBus too (--ibus), and the Wine backend runs every Wine command in
+# `tools/session --wine`.
 # Mounting the small disk of a case needs root. To run some cases against another build, say:
 #
 #   tools/session --display -- /usr/bin/python3 tests/e2e/e2e.py win64 --exe build/win64/Quillet.exe \
 #       --driver build/win64/driver.exe --work /tmp/e2e --cases saved_message,typing_and_escape
 #   tools/session --private-mounts --display --ibus /tmp/e2e/ibus -- /usr/bin/python3 tests/e2e/e2e.py gtk \
 #       --exe build/linux/quillet-gtk --work /tmp/e2e
+#   tools/session --private-mounts --gnome /tmp/e2e/gnome -- /usr/bin/python3 tests/e2e/e2e.py gnome \
+#       --exe build/linux/quillet-gtk --work /tmp/e2e
 #   /usr/bin/python3 tests/e2e/e2e.py served-page --exe build/web/site/index.html --work /tmp/e2e
 #
-# Where things are: cases.py, the cases; composer.py, the verbs they use; wine.py, gtk.py and page.py,
-# the backend of each front end; harness.py, the front ends' names, the texts the user reads and the
-# checks; keyboard.py, the X keyboard map the cases type with.
+# Where things are: cases.py, the cases; composer.py, the verbs they use; wine.py, gtk.py, gnome.py and
+# page.py, the backend of each front end; harness.py, the front ends' names, the texts the user reads
+# and the checks; keyboard.py, the X keyboard map the cases type with.
 import argparse
 import os
 import subprocess
@@ -29,13 +32,15 @@ import sys
 from pathlib import Path
 
 from cases import CASES
+from gnome import GnomeComposer
 from gtk import GtkComposer
-from harness import GTK, PAGE, SERVED_PAGE, WIN32, WIN64
+from harness import GNOME, GTK, PAGE, SERVED_PAGE, WIN32, WIN64
 from keyboard import Keyboard
 from page import PageComposer
 from wine import WineComposer
 
-BACKENDS = {WIN64: WineComposer, WIN32: WineComposer, GTK: GtkComposer, PAGE: PageComposer, SERVED_PAGE: PageComposer}
+BACKENDS = {WIN64: WineComposer, WIN32: WineComposer, GTK: GtkComposer, GNOME: GnomeComposer, PAGE: PageComposer,
+            SERVED_PAGE: PageComposer}
 
 
 def main():
@@ -51,10 +56,10 @@ def main():
     if unknown := options.cases.difference(ours):
         parser.error(f"no such cases of {options.front_end}: {sorted(unknown)}")
     chosen = [(name, run) for name, run in ours.items() if name in (options.cases or ours)]
-    web = options.front_end in (PAGE, SERVED_PAGE)
-    if not (web or os.environ.get("DISPLAY")):
+    x11 = options.front_end not in (PAGE, SERVED_PAGE, GNOME)
+    if x11 and not os.environ.get("DISPLAY"):
         parser.error("no X display: run under tools/session --display")
-    options.keyboard = None if web else Keyboard(run for _, run in chosen)
+    options.keyboard = Keyboard(run for _, run in chosen) if x11 else None
     backend = BACKENDS[options.front_end]
     backend.prepare(options)
     failed = []

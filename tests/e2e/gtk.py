@@ -1,8 +1,9 @@
-# quillet-gtk, read from outside through X11: its title, the clipboard, and the view's text through
-# the PRIMARY selection, which holds whatever the view has selected; and through its accessibility
-# tree on AT-SPI, which comes with the D-Bus session, what the view marks and its description.
+# quillet-gtk, read from outside through X11: its title and the clipboard; and through its
+# accessibility tree on AT-SPI, which comes with the D-Bus session, the view's text, what it marks and
+# its description.
 # Hangul comes in as a Korean user types it: the Hangul key, then the keys of the standard Korean
 # layout, through IBus and its Hangul engine, which tools/session --ibus runs.
+import contextlib
 import ctypes
 import os
 import re
@@ -58,27 +59,20 @@ class GtkComposer(Composer):
             self.key_in("".join(map(dubeolsik, keys)) if hangul else keys)
 
     def text(self):
-        # A selection the program made (all of a loaded message) is read as it stands. Otherwise
-        # all is selected, read, and the cursor put back at the end, where the cases type on.
-        selected = self.primary()
-        if selected is None:
-            self.key("ctrl+a")  # an empty view selects nothing: it costs the whole wait
-            selected = wait_for(self.primary, lambda primary: primary is not None, patience=5)
-            self.key("ctrl+End")
-        return selected or b""
-
-    def primary(self):
-        out = subprocess.run(["xclip", "-o", "-selection", "primary"], capture_output=True, timeout=10)
-        return out.stdout if out.returncode == 0 else None
+        return self.view().queryText().getText(0, -1).encode()
 
     def view(self):  # the text view in AT-SPI's tree, read afresh, once the program has put it there
         import pyatspi  # here, as the other front ends run where it may not be
+        from gi.repository import GLib
 
-        def find():
-            for app in pyatspi.Registry.getDesktop(0):
-                if app and app.get_process_id() == self.process.pid:
-                    app.clear_cache()
-                    return pyatspi.findDescendant(app, lambda node: node.getRole() == pyatspi.ROLE_TEXT)
+        def find():  # the desktop's list read afresh: it may miss a new application and keep one that ended
+            desktop = pyatspi.Registry.getDesktop(0)
+            desktop.clear_cache()
+            for app in desktop:
+                with contextlib.suppress(GLib.GError):
+                    if app and app.get_process_id() == self.process.pid:
+                        app.clear_cache()
+                        return pyatspi.findDescendant(app, lambda node: node.getRole() == pyatspi.ROLE_TEXT)
         return wait_for(find, lambda view: view is not None, "the text view on AT-SPI")
 
     def marks(self):  # the runs AT-SPI reports with the tint as their background, and underlined as errors

@@ -8,9 +8,9 @@ import time
 from pathlib import Path
 
 # The front ends a case can run on, as e2e.py's first argument names them: the Windows program under
-# 64-bit Wine and under the real 32-bit one (the shipped build), the native composer, and the page
-# opened from disk and served over http.
-WIN64, WIN32, GTK, PAGE, SERVED_PAGE = "win64", "win32", "gtk", "page", "served-page"
+# 64-bit Wine and under the real 32-bit one (the shipped build), the native composer on X11 and in
+# GNOME on Wayland, and the page opened from disk and served over http.
+WIN64, WIN32, GTK, GNOME, PAGE, SERVED_PAGE = "win64", "win32", "gtk", "gnome", "page", "served-page"
 
 
 # How long a case waits for the program to show or do what it expects, in seconds. Only a failing
