@@ -1,5 +1,6 @@
-// The message rules as the page calls them. The page's script writes code page 949 bytes into the
-// buffer quillet_input() gives, calls a rule, and reads the bytes it made from quillet_result().
+// The message rules as the page calls them, each behind a typed call of web/rules.mjs of the same name
+// (quillet_status, status(text)): it writes code page 949 bytes into the buffer quillet_input() gives,
+// calls a rule, and reads the bytes it made from quillet_result().
 // The text area is an editor of LF line breaks that cannot hold a CR (rules/LineBreaks.h).
 #include <utility>
 #include <vector>

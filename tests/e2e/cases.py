@@ -210,25 +210,26 @@ def keyboard_gone_mid_syllable(c):
 @case(PAGE, SERVED_PAGE)
 def marks_as_seen(c):
     # The part past byte 80 is tinted, and each run of characters outside KS X 1001 underlined and named
-    # under the text (they count 2 bytes all the same), what is being composed included: under, at and
-    # over the limit, with 똠 before byte 80, across it and after it. Composed, an emoji counts as "?" and
-    # stays as it is, only a committed one being replaced. A long message pasted, whose zero becomes "?"
-    # (the rules would end the message there), is marked where it is scrolled to, after changes at its
-    # end and at its start.
+    # under the text (they count 2 bytes all the same), what is being composed included, where an emoji
+    # counts as "?". A long message pasted, whose zero becomes "?" (the rules would end the message there),
+    # is marked where it is scrolled to, after a change at its start and a line break at its end. Kept as
+    # the draft at every change, it is shown again at the next visit all selected, marked, counted and copied.
     c.start()
     text = "ab똠" + "x" * 74
     long = ("똠 ok\n" + "가" * 30 + "\n") * 100 + "끝?z"
-    for act, args, message in ((c.type, [text], text), (c.compose, ["햏"], text + "햏"), (c.compose, ["햏똠"], text + "햏똠"),
-                               (c.compose, ["햏😀"], text + "햏😀"), (c.compose, ["z똠"], text + "z똠"),
+    last = f"똠{long}\n"
+    for act, args, message in ((c.type, [text], text), (c.compose, ["햏😀똠"], text + "햏😀똠"),
                                (c.set_clipboard, [long.replace("?", "\0")], None), (c.key, ["ctrl+a", "ctrl+v"], long),
-                               (c.type, ["똠"], long + "똠"), (c.key, ["ctrl+Home"], long + "똠"), (c.type, ["똠"], f"똠{long}똠"),
-                               (c.key, ["ctrl+End", "Return"], f"똠{long}똠\n")):
+                               (c.key, ["ctrl+Home"], long), (c.type, ["똠"], f"똠{long}"), (c.key, ["ctrl+End", "Return"], last),
+                               (c.set_clipboard, ["other"], None), (c.start, [], last)):
         act(*args)
         if message:
             c.wait_caption(status(message))
             named = ", ".join(dict.fromkeys("".join(marked(message)[1])))
             expect((c.marks(), c.notes()), (marked(message), [AT_RISK.replace("%s", named)]),
                    f"marks and notes with {message[-4:]!r}")
+    selected = "const e = document.activeElement; return [e.id, e.selectionStart, e.selectionEnd]"
+    expect((c.text(), c.script(selected), c.clipboard()), (c.enc(last), ["message", 0, len(last)], c.enc(last)), "the draft")
 
 
 @case(PAGE, SERVED_PAGE)
@@ -253,21 +254,6 @@ def copy_refused_and_count_heard(c):
     spoke = [(what, after >= 1) for what, after in c.heard()[2]]  # said after a pause, or not
     expect(spoke[-4:], [(under, True), (over, False), (full, False), (under, True)], "what was said, and when")
     expect({paused for _, paused in spoke[:-3]}, {True}, "said while typing")
-
-
-@case(PAGE, SERVED_PAGE)
-def draft_after_reload(c):
-    # The draft is kept at every change; the next visit shows it all selected, counted and copied.
-    c.start()
-    c.type("초안")
-    c.key("Return")
-    c.type("kept")
-    c.set_clipboard("other")
-    c.start()  # the same page again, in the same browser
-    c.wait_caption(status("초안\nkept"))
-    selected = c.script("const e = document.activeElement; return [e.id, e.selectionStart, e.selectionEnd]")
-    expect((c.text(), selected, c.clipboard()), (c.enc("초안\nkept"), ["message", 0, 7], c.enc("초안\nkept")),
-           "text area, its selection and clipboard")
 
 
 @case(SERVED_PAGE)
