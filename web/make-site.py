@@ -1,56 +1,30 @@
 #!/usr/bin/env python3
-"""Assemble the page: make-site.py SOURCE_DIR RULES_WASM OUTPUT_DIR [FILE...]
+"""Assemble the page: make-site.py ESBUILD SOURCE_DIR RULES_WASM OUTPUT_DIR [FILE...]
 
 Writes OUTPUT_DIR/index.html with the style sheet and the script inlined, and the rules' WebAssembly
 module inlined into the script as base64 (a page opened from disk may not fetch anything): one file to
-load, whose Content-Security-Policy allows exactly that style and that script by their hashes. The script
-is the page's modules joined: composer.mjs and those it imports. Beside it go the manifest, the service
-worker and each further FILE (the icons) as they are. The service worker gets a version named after the
+load, whose Content-Security-Policy allows exactly that style and that script by their hashes. An inline
+script cannot import, and the policy allows only the page's one: the script is the page's modules
+(composer.mjs and those it imports) bundled into one by ESBUILD, without their comments, as the download
+it is. Beside it go the manifest, the service worker and each further FILE (the icons) as they are. The service worker gets a version named after the
 files' contents and the list of those it keeps for use offline: all but the PNG icons, which a browser
 fetches only to install the page, online, and then keeps. The same inputs always give the same bytes.
 """
 import base64
 import hashlib
-import re
+import subprocess
 import sys
 from pathlib import Path
 
-IMPORT = re.compile(r"import \{ ([\w, ]+) \} from '\./(\w+)\.mjs';")
-EXPORT = re.compile(r"export (?:async function|function|class|const) (\w+)")
 
-
-def joined(source, name, done):
-    """The script of module `name`, after those it imports that `done` lacks. An inline script cannot
-    import, and the policy allows only the page's one: each module's body runs in a function of its own
-    that returns what the module exports, and an import takes those by name. An import names a module
-    beside it, on a line of its own; an export is a declaration. Lines of comment only are left out: the
-    page is a download."""
-    done[name] = False  # being joined: a module it imports that imports it back makes a circle
-    script, body, exports = "", [], []
-    for line in (source / f"{name}.mjs").read_text().splitlines():
-        if imported := IMPORT.fullmatch(line):
-            names, module = imported.groups()
-            if done.get(module) is False:
-                sys.exit(f"make-site.py: {name}.mjs and {module}.mjs import each other")
-            script += joined(source, module, done) if module not in done else ""
-            line = f"const {{ {names} }} = ${module};"
-        elif exported := EXPORT.match(line):
-            exports.append(exported[1])
-            line = line[len("export "):]
-        elif line.startswith(("import ", "export ")):
-            sys.exit(f"make-site.py: {name}.mjs: cannot join {line!r}")
-        elif line.lstrip().startswith("//"):
-            continue
-        body.append(line)
-    done[name] = True
-    return script + f"const ${name} = (() => {{\n" + "\n".join(body) + f"\nreturn {{{', '.join(exports)}}};\n}})();\n"
-
-
-def main(source, wasm, output, *extra):
+def main(esbuild, source, wasm, output, *extra):
     source, output = Path(source), Path(output)
     output.mkdir(parents=True, exist_ok=True)
     style = (source / "quillet.css").read_bytes()
-    script = f"'use strict';\n{{\n{joined(source, 'composer', {})}}}\n".encode().replace(
+    script = subprocess.run([esbuild, source / "composer.mjs", "--bundle", "--format=iife", "--target=es2022",
+                             "--charset=utf8", "--legal-comments=none", "--minify-whitespace", "--minify-syntax",
+                             "--banner:js='use strict';", "--log-level=warning"],
+                            check=True, capture_output=True).stdout.replace(
         b"@RULES_WASM_BASE64@", base64.b64encode(Path(wasm).read_bytes()))
     allowed = lambda text: b"'sha256-" + base64.b64encode(hashlib.sha256(text).digest()) + b"'"  # noqa: E731
     page = (source / "index.html").read_bytes()
@@ -69,6 +43,6 @@ def main(source, wasm, output, *extra):
 
 
 if __name__ == "__main__":
-    if len(sys.argv) < 4:
+    if len(sys.argv) < 5:
         sys.exit(__doc__)
     sys.exit(main(*sys.argv[1:]))
