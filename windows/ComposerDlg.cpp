@@ -27,6 +27,9 @@ void CComposerDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC_MES
 
 BOOL CComposerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // By default the editor takes some 30,000 characters, and drops the rest of a paste unsaid: it
+    // is to hold whatever comes, a message over the limit being counted, never cut.
+    m_editMessage.SetLimitText(0);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     std::optional<CString> message;

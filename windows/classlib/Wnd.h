@@ -86,7 +86,11 @@ private:
     MSG m_msgCur{};
 };
 
-class CEdit : public CWnd {};
+class CEdit : public CWnd {
+public:
+    // The most characters the editor takes from the keyboard or a paste; 0: the most the system allows.
+    void SetLimitText(UINT max) { SendMessage(EM_SETLIMITTEXT, max); }
+};
 
 // Painting for the duration of one WM_PAINT.
 class CPaintDC {
