@@ -6,8 +6,11 @@
 // in msg.txt as UTF-8 for BASELINE. Past byte 80 and at each such syllable, PROGRAM marks the text.
 // Each run moves to the end of the text (Ctrl+End), types KEYS times "a", each once the program has
 // gone idle, and checks that the last title counts them all, then ends the program with SIGTERM.
-// With "hangul", an input method in Hangul mode makes each "a" the jamo ㅁ, composed and then
-// committed by the next key: 2 bytes in code page 949 for PROGRAM, 3 in UTF-8 for BASELINE.
+// With "hangul", an input method in Hangul mode composes instead KEYS times "한 " from the keys g,
+// k, s and space, each timed on its own: the composition's start (ㅎ), its two updates (하, 한), and
+// its commit with the space after it. A syllable being composed counts as typed: 2 bytes in code
+// page 949 for PROGRAM, 3 in UTF-8 for BASELINE. An update leaves the count as it was: it is timed
+// to the title set again with it, which both programs do at every change of the composition.
 //
 //     gtk_probe RUNS KEYS DIR PROGRAM BASELINE [hangul] [SIZE...]
 #include <X11/Xatom.h>
@@ -129,12 +132,28 @@ void WriteMessage(const std::string& dir, int lines) {
 
 struct Program {
     const char* path;
-    int lineBytes;  // what it counts for a line of the message, and for a key
-    int keyBytes;
-    std::vector<double> startup, keystroke;
+    int lineBytes;  // what it counts for a line of the message, and for a syllable
+    int syllableBytes;
+    std::vector<double> startup, keystroke, start, update, commit;
 };
 
-void Run(Program& program, const char* dir, int lines, int keys) {
+// Presses the key of `symbol` once the program has gone idle, and times it to the title counting
+// `length` bytes: to the first time the title is set to that after the press.
+void Timed(pid_t pid, Window window, KeySym symbol, int length, std::vector<double>& samples) {
+    WaitIdle(pid);
+    XSync(g_display, True);  // what the keys before did to the title is past
+    const KeyCode key = XKeysymToKeycode(g_display, symbol);
+    const double pressed = Now();
+    XTestFakeKeyEvent(g_display, key, True, CurrentTime);
+    XFlush(g_display);
+    do WaitFor(PropertyNotify, window, g_netWmName);
+    while (Title(window) != Counted(length));
+    samples.push_back(Now() - pressed);
+    XTestFakeKeyEvent(g_display, key, False, CurrentTime);
+    XSync(g_display, False);
+}
+
+void Run(Program& program, const char* dir, int lines, int keys, bool hangul) {
     WriteMessage(dir, lines);
     const Window root = DefaultRootWindow(g_display);
     XSelectInput(g_display, root, SubstructureNotifyMask);
@@ -158,24 +177,20 @@ void Run(Program& program, const char* dir, int lines, int keys) {
     XSetInputFocus(g_display, window, RevertToPointerRoot, CurrentTime);
     XSync(g_display, True);
     // The input method's context for the window is made once it has the focus.
-    if (program.keyBytes > 1) std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    if (hangul) std::this_thread::sleep_for(std::chrono::milliseconds(700));
     Key(XK_Control_L, true);
     Key(XK_End, true);
     Key(XK_End, false);
     Key(XK_Control_L, false);
-    const KeyCode a = XKeysymToKeycode(g_display, 'a');
     for (int key = 0; key < keys; ++key) {
-        WaitIdle(pid);
-        const double pressed = Now();
-        XTestFakeKeyEvent(g_display, a, True, CurrentTime);
-        XFlush(g_display);
-        // A key that ends a composition may change the title more than once.
-        length += program.keyBytes;
-        do WaitFor(PropertyNotify, window, g_netWmName);
-        while (Title(window) != Counted(length));
-        program.keystroke.push_back(Now() - pressed);
-        XTestFakeKeyEvent(g_display, a, False, CurrentTime);
-        XSync(g_display, False);
+        if (!hangul) {
+            Timed(pid, window, XK_a, length += 1, program.keystroke);
+            continue;
+        }
+        Timed(pid, window, XK_g, length += program.syllableBytes, program.start);
+        Timed(pid, window, XK_k, length, program.update);
+        Timed(pid, window, XK_s, length, program.update);
+        Timed(pid, window, XK_space, length += 1, program.commit);  // the commit may set the title more than once
     }
     kill(pid, SIGTERM);
     waitpid(pid, nullptr, 0);
@@ -208,17 +223,23 @@ int main(int argc, char** argv) {
     std::printf("%d runs of each, %d keys a run\n", runs, keys);
     for (const int size : sizes) {
         const int lines = size / static_cast<int>(sizeof kLine949 - 1);
-        Program program{argv[4], 18, hangul ? 2 : 1, {}, {}}, baseline{argv[5], 25, hangul ? 3 : 1, {}, {}};
+        Program program{argv[4], 18, 2, {}, {}, {}, {}, {}}, baseline{argv[5], 25, 3, {}, {}, {}, {}, {}};
         // One uncounted run of each fills the page cache.
-        for (Program warmUp : {program, baseline}) Run(warmUp, argv[3], lines, keys);
+        for (Program warmUp : {program, baseline}) Run(warmUp, argv[3], lines, keys, hangul);
         // Program, baseline, baseline, program, ...: neither always runs first.
         for (int run = 0; run < runs; ++run) {
-            Run(run % 2 == 0 ? program : baseline, argv[3], lines, keys);
-            Run(run % 2 == 0 ? baseline : program, argv[3], lines, keys);
+            Run(run % 2 == 0 ? program : baseline, argv[3], lines, keys, hangul);
+            Run(run % 2 == 0 ? baseline : program, argv[3], lines, keys, hangul);
         }
         std::printf("msg.dat of %d bytes (%d lines)\n", lines * static_cast<int>(sizeof kLine949 - 1), lines);
         Report("start-up", program.startup, baseline.startup);
-        Report("keystroke", program.keystroke, baseline.keystroke);
+        if (hangul) {
+            Report("start", program.start, baseline.start);
+            Report("update", program.update, baseline.update);
+            Report("commit", program.commit, baseline.commit);
+        } else {
+            Report("keystroke", program.keystroke, baseline.keystroke);
+        }
         std::fflush(stdout);
     }
     WriteMessage(argv[3], 0);

@@ -434,22 +434,27 @@ bool ComposerWindow::OnQueryTooltip(int x, int y, bool keyboard, const Glib::Ref
 }
 
 Glib::RefPtr<Glib::Bytes> ComposerWindow::ViewText(const Glib::ustring& preedit) {
-    const auto buffer = m_textView.get_buffer();
-    GtkTextIter begin, end;
-    gtk_text_buffer_get_bounds(buffer->gobj(), &begin, &end);
+    GtkTextBuffer* const buffer = m_textView.get_buffer()->gobj();
+    GtkTextIter begin, cursor, end;
+    gtk_text_buffer_get_bounds(buffer, &begin, &end);
     // GTK's own string, taken over: gtkmm's get_text would copy it once more.
-    char* text = gtk_text_buffer_get_text(buffer->gobj(), &begin, &end, true);
-    std::size_t length = std::strlen(text);
-    if (!preedit.empty()) {
-        const std::size_t cursor = g_utf8_offset_to_pointer(text, buffer->property_cursor_position()) - text;
-        char* whole = static_cast<char*>(g_malloc(length + preedit.bytes() + 1));
-        std::memcpy(whole, text, cursor);
-        std::memcpy(whole + cursor, preedit.data(), preedit.bytes());
-        std::memcpy(whole + cursor + preedit.bytes(), text + cursor, length - cursor + 1);
-        g_free(std::exchange(text, whole));
-        length += preedit.bytes();
+    if (preedit.empty()) {
+        char* text = gtk_text_buffer_get_text(buffer, &begin, &end, true);
+        return Glib::wrap(g_bytes_new_take(text, std::strlen(text)));
     }
-    return Glib::wrap(g_bytes_new_take(text, length));
+    // The text before the cursor and after it are read apart: finding the cursor in the whole text
+    // walked its UTF-8 from the start, as long as converting it, at every change of the composition.
+    gtk_text_buffer_get_iter_at_mark(buffer, &cursor, gtk_text_buffer_get_insert(buffer));
+    char* const before = gtk_text_buffer_get_text(buffer, &begin, &cursor, true);
+    char* const after = gtk_text_buffer_get_text(buffer, &cursor, &end, true);
+    const std::size_t head = std::strlen(before), tail = std::strlen(after), length = head + preedit.bytes() + tail;
+    char* const whole = static_cast<char*>(g_malloc(length + 1));
+    std::memcpy(whole, before, head);
+    std::memcpy(whole + head, preedit.data(), preedit.bytes());
+    std::memcpy(whole + head + preedit.bytes(), after, tail + 1);
+    g_free(before);
+    g_free(after);
+    return Glib::wrap(g_bytes_new_take(whole, length));
 }
 
 bool ComposerWindow::OnKeyPressed(guint keyval, guint, Gdk::ModifierType) {

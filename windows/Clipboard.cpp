@@ -1,7 +1,6 @@
 #include <cstring>
 
 #include "windows/ComposerDlg.h"
-#include "windows/Cp949.h"
 #include "windows/res/resource.h"
 
 namespace {
@@ -21,9 +20,8 @@ void Put(UINT format, const void* bytes, SIZE_T size) {
 
 }  // namespace
 
-void CComposerDlg::CopyToClipboard(const CString& text) {
-    // Made first: nothing between opening and closing the clipboard may throw.
-    const std::wstring unicode = FromCp949(text);
+void CComposerDlg::CopyToClipboard(const CString& text, const std::wstring& unicode) {
+    // Nothing between opening and closing the clipboard may throw.
     if (!::OpenClipboard(nullptr)) {
         // The editor holds it while it pastes, and tells of the change before it lets go: the
         // change is told again once the paste is done. Another program's contents are kept.

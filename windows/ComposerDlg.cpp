@@ -28,6 +28,9 @@ void CComposerDlg::DoDataExchange(CDataExchange* pDX) { DDX_Control(pDX, IDC_MES
 
 BOOL CComposerDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // By default the editor takes some 30,000 characters, and drops the rest of a paste unsaid: it
+    // is to hold whatever comes, a message over the limit being counted, never cut.
+    m_editMessage.SetLimitText(0);
     SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
     std::optional<CString> message;
@@ -46,24 +49,30 @@ BOOL CComposerDlg::OnInitDialog() {
 }
 
 void CComposerDlg::OnOK() {
-    std::wstring text;
-    m_editMessage.GetWindowText(text);
-    CString bytes = ToCp949(text);
-    if (!m_bHolding) {
-        const std::wstring held = FromCp949(bytes);
-        if (held != text) {
+    // The message is the editor's text without its CRs, which the rules drop from the bytes: dropped
+    // from the text first, it is the clipboard's Unicode text too, and nothing is converted back.
+    std::wstring message;
+    m_editMessage.GetWindowText(message);
+    message.erase(std::remove(message.begin(), message.end(), L'\r'), message.end());
+    bool exact = true;
+    CString bytes = ToCp949(message, &exact);
+    if (!exact) {
+        if (!m_bHolding) {
             // The editor's change notice for the replacement runs this again, and counts; it
             // replaces nothing more, whatever the system's tables do.
             const struct Holding {
                 bool& holding;
                 ~Holding() { holding = false; }
             } holding{m_bHolding = true};
-            Hold(text, held);
+            std::wstring text;  // with the CRs the editor's positions count
+            m_editMessage.GetWindowText(text);
+            Hold(text, FromCp949(ToCp949(text)));
             return;
         }
+        message = FromCp949(bytes);
     }
     bytes = NormaliseMessage(std::move(bytes));
-    CopyToClipboard(bytes);
+    CopyToClipboard(bytes, message);
     SetWindowText(FromCp949(ComputeLengthStatus(bytes)).c_str());
 }
 

@@ -40,9 +40,9 @@ private:
     // keeping the caret where it was.
     void Hold(const std::wstring& text, const std::wstring& held);
     // Replaces the clipboard's contents with `text`, code page 949 bytes, as CF_TEXT, with the same
-    // text as CF_UNICODETEXT and CF_LOCALE Korean, so that a Unicode program pastes it exactly;
-    // skipped when another program holds the clipboard.
-    void CopyToClipboard(const CString& text);
+    // text, `unicode`, as CF_UNICODETEXT and CF_LOCALE Korean, so that a Unicode program pastes it
+    // exactly; skipped when another program holds the clipboard.
+    void CopyToClipboard(const CString& text, const std::wstring& unicode);
 
     CEdit m_editMessage;
     HICON m_hIcon;

@@ -8,8 +8,9 @@
 
 // Code page 949 bytes from UTF-16 text. A character the code page lacks becomes the system's best
 // fit for it or "?" (each half of a surrogate pair a "?" of its own), as it always has on a Korean
-// Windows.
-CString ToCp949(const std::wstring& text);
+// Windows. `exact`, when given, says whether the code page holds every character as it is, so that
+// the bytes give the text back.
+CString ToCp949(const std::wstring& text, bool* exact = nullptr);
 // UTF-16 text from code page 949 bytes. Bytes that start no character of the code page come out as
 // the system's table has them.
 std::wstring FromCp949(const CString& bytes);

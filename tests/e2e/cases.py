@@ -145,6 +145,29 @@ def characters_outside_code_page_949(c):
     saved(c, message)
 
 
+@case(WIN64, WIN32, GTK, PAGE, SERVED_PAGE)
+def long_texts_whole(c):
+    # Far longer than a message, and than the 30,000 characters Windows' editor takes by default: a key
+    # at the end of a 100 KB msg.dat is counted, and a paste of 40,000 characters over it lands whole,
+    # the emoji at its end held as anywhere else. In lines: Wine's editor wraps a long line in
+    # quadratic time, 18 s for these 40,000 characters in one.
+    message = ("한글 ok " * 10 + "\n") * 1250
+    c.msg_dat.write_bytes(stored(message))
+    c.start()
+    c.wait_caption(status(message))
+    c.key("ctrl+End")
+    c.type("z")
+    c.wait_caption(status(message + "z"))
+    paste = ("가" * 50 + "\n" + "a" * 50 + "\n") * 400
+    c.set_clipboard(paste.replace("\n", c.line_break) + "🙂")
+    c.key("ctrl+shift+Home", "ctrl+v")
+    pasted = paste + c.lacking[2]
+    c.wait_caption(status(pasted))
+    expect((c.text(), c.clipboard()), (c.shown(pasted), c.enc(pasted)), "editor and clipboard")
+    c.key("Escape")
+    expect((c.wait_exit(), c.msg_dat.read_bytes()), (0, stored(pasted)), "exit status and msg.dat")
+
+
 def spell(c, steps):
     # Each step's keys, then the message the title and the clipboard hold, the syllable being composed
     # included. A key that changes the syllable alone leaves the count as it was: the clipboard says when

@@ -23,9 +23,10 @@ int Print(const char* word, const std::string& bytes) {
     return std::puts("") < 0;
 }
 
-std::string Unhex(const char* hex) {
+std::string Unhex(const std::string& hex) {
     std::string bytes;
-    for (unsigned byte = 0; std::sscanf(hex, "%2x", &byte) == 1; hex += 2) bytes.push_back(static_cast<char>(byte));
+    for (size_t i = 0; i + 1 < hex.size(); i += 2)
+        bytes.push_back(static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16)));
     return bytes;
 }
 
@@ -80,7 +81,7 @@ std::pair<SIZE_T, const void*> Block(UINT format) {
     return {data != nullptr ? ::GlobalSize(data) : 0, data != nullptr ? ::GlobalLock(data) : nullptr};
 }
 
-int Clipboard(const std::string& command, const char* argument) {
+int Clipboard(const std::string& command) {
     // The clipboard's owner is a window of ours: Wine lets two ownerless openers in at once.
     HWND owner = ::CreateWindowA("STATIC", "driver", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
     for (DWORD start = ::GetTickCount(); !::OpenClipboard(owner); ::Sleep(10))
@@ -101,9 +102,12 @@ int Clipboard(const std::string& command, const char* argument) {
                  Print(word, static_cast<const char*>(text) + std::string(1, '\0') +
                                  Utf8(wide, static_cast<int>(std::wcslen(wide))));
     } else if (command == "set-clipboard") {
-        // As a Unicode program copies Korean text, given as UTF-16 in hex: CF_UNICODETEXT and
-        // CF_LOCALE, from which the system renders CF_TEXT for those who ask.
-        const std::string text = Unhex(argument) + std::string(2, '\0');
+        // As a Unicode program copies Korean text, given as UTF-16 in hex on the standard input (a
+        // long text outgrows a command line): CF_UNICODETEXT and CF_LOCALE, from which the system
+        // renders CF_TEXT for those who ask.
+        std::string hex;
+        for (char chunk[4096]; const size_t read = std::fread(chunk, 1, sizeof chunk, stdin);) hex.append(chunk, read);
+        const std::string text = Unhex(hex) + std::string(2, '\0');
         const LCID korean = 0x0412;
         ::EmptyClipboard();
         for (const auto& [format, bytes, size] :
@@ -128,7 +132,7 @@ int Clipboard(const std::string& command, const char* argument) {
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
     const char* argument = argc > 2 ? argv[2] : "";
-    if (command.find("clipboard") != std::string::npos) return Clipboard(command, argument);
+    if (command.find("clipboard") != std::string::npos) return Clipboard(command);
     if (command == "hold-desktop")  // a program to the end: Wine ends the desktop a moment after the last
         return ::GetDesktopWindow(), Print("held", ""), std::fflush(stdout), ::Sleep(INFINITE), 0;
     if (command == "code-page") return Print(std::to_string(::GetACP()).c_str(), "");

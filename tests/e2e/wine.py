@@ -37,12 +37,12 @@ class WineComposer(Composer):
     def finish(options):
         subprocess.run([*WineComposer.wine, "wineserver", "-k"])
 
-    def driver(self, *args, background=False):
+    def driver(self, *args, background=False, input=None):
         command = [*self.wine, "wine", str(self.options.driver), *map(str, args)]
         if background:
             return subprocess.Popen(command, stdout=subprocess.PIPE)
         # The driver waits up to as long itself, after Wine has started it.
-        out = subprocess.run(command, capture_output=True, timeout=3 * PATIENCE)
+        out = subprocess.run(command, input=input, capture_output=True, timeout=3 * PATIENCE)
         words = out.stdout.decode("ascii", "replace").split() + ["", ""]
         if out.returncode != 0:
             raise AssertionError(f"driver {' '.join(command[-len(args):])} failed: {out.stdout + out.stderr[-300:]!r}")
@@ -80,7 +80,7 @@ class WineComposer(Composer):
         return unicode
 
     def set_clipboard(self, text):
-        self.driver("set-clipboard", text.encode("utf-16-le").hex())
+        self.driver("set-clipboard", input=text.encode("utf-16-le").hex().encode())
 
     @contextlib.contextmanager
     def busy_clipboard(self):

@@ -88,6 +88,8 @@ private:
 
 class CEdit : public CWnd {
 public:
+    // The most characters the editor takes from the keyboard or a paste; 0: the most the system allows.
+    void SetLimitText(UINT max) { SendMessage(EM_SETLIMITTEXT, max); }
     // The selection, from its first character to the one after its last; start and end alike is the caret.
     void GetSel(int& start, int& end) const {
         ::SendMessageW(m_hWnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
