@@ -9,16 +9,9 @@
 #include <gtkmm/textview.h>
 #include <gtkmm/window.h>
 
-#include <functional>
-#include <memory>
-
-#include "core/String.h"
+#include "gtk/Marks.h"
+#include "gtk/Questions.h"
 #include "rules/CloseConversation.h"
-#include "rules/MessageMarks.h"
-
-namespace Gtk {
-class MessageDialog;
-}
 
 class ComposerWindow : public Gtk::Window {
 public:
@@ -34,11 +27,6 @@ public:
 private:
     // Text as it arrives, typed or pasted, before the buffer takes it.
     void OnInsert(Gtk::TextBuffer::iterator& position, const Glib::ustring& text, int bytes);
-    // The same, once the buffer has it; `end` is where it ends.
-    void OnInserted(Gtk::TextBuffer::iterator& end, const Glib::ustring& text, int bytes);
-    // Underlines the characters at risk in `text`, which starts at `offset` in the buffer. A
-    // character's risk is its own: only the characters a change puts in are looked at.
-    void MarkAtRisk(int offset, const Glib::ustring& text);
     // The update step: every change of the text, or of the composition, runs it.
     void OnChanged();
     // The input method's composition, shown at the cursor but not yet in the buffer.
@@ -60,28 +48,14 @@ private:
     void Leave();
     // Ends the program once the clipboard manager has the text, or has failed to take it.
     static void OnStored(GObject* clipboard, GAsyncResult* result, gpointer window);
-    // Shows `question` in Korean, as the Windows program does, in a dialog over the window; `onAnswer`
-    // gets the button pressed, or Reply::kDismissed for Esc.
-    void Ask(const Question& question, std::function<void(Reply)> onAnswer);
 
     // The view's text with `preedit` at the cursor, in UTF-8.
     Glib::RefPtr<Glib::Bytes> ViewText(const Glib::ustring& preedit);
-    // What the underline means for the characters at risk in `shown`, the text with the syllable
-    // being composed; empty when there are none.
-    CString Note(const CString& shown);
-    // Tints what falls past the limit from `pastLimit`, the index of a character in the text as
-    // shown, the syllable being composed included, and says the count and what the marks mean to
-    // assistive technologies.
-    void Mark(int pastLimit, const Glib::ustring& status, const CString& note);
-    // Over a character marked at risk, why; over one past the limit, the count.
-    bool OnQueryTooltip(int x, int y, bool keyboard, const Glib::RefPtr<Gtk::Tooltip>& tooltip);
 
     Gtk::ScrolledWindow m_scrolled;
     Gtk::TextView m_textView;
-    Glib::RefPtr<Gtk::TextTag> m_pastLimit;
-    Glib::RefPtr<Gtk::TextTag> m_atRisk;
-    Glib::ustring m_description;
-    std::unique_ptr<Gtk::MessageDialog> m_errorDialog;
+    Marks m_marks;
+    Questions m_questions{*this};
     Glib::ustring m_preedit;
     // The syllable the input method was composing when the window lost the keyboard focus, until it
     // is committed.

@@ -6,6 +6,7 @@
 
 #include "rules/LengthStatus.h"
 #include "rules/MessageStore.h"
+#include "rules/Replacement.h"
 #include "rules/Texts.h"
 #include "windows/Cp949.h"
 #include "windows/Questions.h"
@@ -77,27 +78,15 @@ void CComposerDlg::OnOK() {
 }
 
 void CComposerDlg::Hold(const std::wstring& text, const std::wstring& held) {
-    // Only the stretch between what the two have in common at either end is replaced.
-    const size_t prefix =
-        static_cast<size_t>(std::mismatch(text.begin(), text.end(), held.begin(), held.end()).first - text.begin());
-    const size_t room = std::min(text.size(), held.size()) - prefix;
-    const size_t suffix = static_cast<size_t>(
-        std::mismatch(text.rbegin(), text.rbegin() + static_cast<std::ptrdiff_t>(room), held.rbegin()).first -
-        text.rbegin());
-    // The selection (the caret) keeps its place in the text around the stretch.
+    const Replacement<std::wstring> replacement = FindReplacement(text, held);
     int start = 0;
     int end = 0;
     m_editMessage.GetSel(start, end);
-    const auto moved = [&](int position) -> int {
-        const auto at = static_cast<size_t>(position);
-        if (at <= prefix) return position;
-        if (at >= text.size() - suffix) return static_cast<int>(at + held.size() - text.size());
-        return static_cast<int>(held.size() - suffix);
+    const auto moved = [&replacement](int position) {
+        return static_cast<int>(replacement.Moved(static_cast<size_t>(position)));
     };
-    const std::wstring replacement(held.begin() + static_cast<std::ptrdiff_t>(prefix),
-                                   held.end() - static_cast<std::ptrdiff_t>(suffix));
-    m_editMessage.SetSel(static_cast<int>(prefix), static_cast<int>(text.size() - suffix));
-    m_editMessage.ReplaceSel(replacement.c_str());
+    m_editMessage.SetSel(static_cast<int>(replacement.first), static_cast<int>(replacement.last));
+    m_editMessage.ReplaceSel(replacement.with.c_str());
     m_editMessage.SetSel(moved(start), moved(end));
 }
 
