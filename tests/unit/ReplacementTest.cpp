@@ -1,8 +1,8 @@
-#include "rules/Replacement.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+
+#include "rules/Replacement.h"
 
 namespace {
 
@@ -15,9 +15,9 @@ TEST(Replacement, OnlyTheStretchThatDiffers) {
         {u"", u"", 0, 0, u""},
         {u"abc", u"abc", 3, 3, u""},
         {u"a\u00e9b", u"a?b", 1, 2, u"?"},
-        {u"\U0001F600", u"??", 0, 2, u"??"},           // a surrogate pair, each half a "?"
+        {u"\U0001F600", u"??", 0, 2, u"??"},  // a surrogate pair, each half a "?"
         {u"x\U0001F600\U0001F600", u"x????", 1, 5, u"????"},
-        {u"aa", u"aaa", 2, 2, u"a"},                   // what both ends have in common is counted once
+        {u"aa", u"aaa", 2, 2, u"a"},  // what both ends have in common is counted once
         {u"aaa", u"aa", 2, 3, u""},
         {u"\u00e9\u00e9", u"?", 0, 2, u"?"},
     };
