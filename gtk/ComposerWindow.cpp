@@ -30,7 +30,7 @@ Glib::ustring Shown(const Glib::ustring& text) {
 
 }  // namespace
 
-// What a screen reader calls the view: what it is for, as the title says before the first change.
+// A screen reader calls the view what it is for, as the title says before the first change.
 ComposerWindow::ComposerWindow() : m_marks(m_textView, FromCp949(kInitialTitle)) {
     set_title(FromCp949(kInitialTitle));
     set_default_size(200, 194);  // the Windows dialog's proportions, for the larger font
